@@ -1,0 +1,10 @@
+// The subcommands of refontis-patch; each takes the arguments after its name.
+#pragma once
+
+namespace refontis::tools {
+
+int InspectCommand(int argc, char** argv);
+int ApplyCommand(int argc, char** argv);
+int InfoCommand(int argc, char** argv);
+
+}  // namespace refontis::tools
