@@ -74,6 +74,13 @@ class CSabunTagObject : public COpenTypeObject {
                            const AnalysisProgress& progress);
   void MakeLiteralBlocks(const CTagObject& newTable);
   void EncodeDifference();
+  // Takes tag, directory index, physical order, length and offset from the new table and
+  // starts an empty difference.
+  void SetFromNewTable(const CTagObject& newTable);
+  void AddCopyBlock(int64_t oldOffset, int64_t length, int64_t newOffset);
+  // With the copy blocks in ascending new offset: cuts each at the table's length and where it
+  // starts inside the previous block, dropping blocks left empty, so the literals fill real gaps.
+  void TrimCopyBlocks();
 
   void SetTag(std::span<const uint8_t> tagBytes);
 
@@ -107,6 +114,12 @@ class CMakeSabunData : public COpenTypeObject {
   CSabunTagObject* FindRecordByTag(const char* tagText) const;
 
   // --- Builder ---
+  // Loads both fonts and checks that they carry the same name (the fifth name record).
+  bool LoadFonts(const std::string& oldPath, const std::string& newPath,
+                 UpdateProgressCallback progress, OwnerWindow ownerWindow);
+  // One record per table of the old font, by the update settings; then the patch file.
+  bool MakeSabun(const std::string& outPath, BuilderProgressCallback progress,
+                 OwnerWindow ownerWindow, int total, int index);
   bool WritePatchFile(const std::string& path);
 
   std::array<uint8_t, 4> magic{};

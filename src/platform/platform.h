@@ -53,6 +53,10 @@ class Platform {
   virtual std::optional<std::span<const uint8_t>> FindResource(std::string_view type, int id) = 0;
 
   virtual PathStyle GetPathStyle() const = 0;
+
+  // Shows a message to the user and waits until it was acknowledged (a message box with an OK
+  // button on Windows; a line on stderr for the command-line tools).
+  virtual void ShowMessage(const std::string& text) = 0;
 };
 
 // The platform the program runs on; it lives as long as the process.

@@ -21,6 +21,7 @@ class FakePlatform : public platform::Platform {
   bool DeleteFile(const std::string& path) override;
   std::optional<std::span<const uint8_t>> FindResource(std::string_view type, int id) override;
   platform::PathStyle GetPathStyle() const override { return style; }
+  void ShowMessage(const std::string& text) override { messages.push_back(text); }
 
   std::map<std::string, std::vector<uint8_t>> files;
   platform::ResourceTable resources;
@@ -33,6 +34,7 @@ class FakePlatform : public platform::Platform {
   std::set<std::string> failingWrites;      // Write fails after half the bytes
   std::vector<std::string> opened;          // every path opened for reading, in order
   std::vector<std::string> created;         // every path created, in order
+  std::vector<std::string> messages;        // every message shown, in order
 };
 
 }  // namespace refontis::test

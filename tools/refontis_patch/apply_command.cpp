@@ -6,6 +6,7 @@
 #include "commands.h"
 #include "otf/open_type_manager.h"
 #include "patch/result_codes.h"
+#include "table_compare.h"
 
 namespace refontis::tools {
 namespace {
@@ -30,16 +31,9 @@ int ApplyCommand(int argc, char** argv) {
   }
   const std::string oldPath = argv[0], patchPath = argv[1], outPath = argv[2];
   COpenTypeManager font(platform::NativePlatform());
-  int code = font.LoadFont(oldPath, nullptr, nullptr, 1, 0) == 0 ? 0 : 1;
-  if (code == 0) {
-    font.macName13 = EmptyName13Text();
-    font.winName13 = EmptyName13Text();
-    bool found = false;
-    for (size_t i = 0; i < font.header.numTables && !found; ++i) {
-      found = font.ReadName13(font.DirectoryRecord(i), &font.macName13, &font.winName13);
-    }
-    if (!found) code = 1;
-  }
+  const std::string refusal = LoadOldFontForRebuild(font, oldPath);
+  int code = refusal.empty() ? 0 : 1;
+  if (!refusal.empty()) std::fprintf(stderr, "refontis-patch apply: %s\n", refusal.c_str());
   if (code == 0) {
     code = font.BuildNewFontFromFile(oldPath, patchPath, outPath, nullptr, nullptr, 1, 0);
   }

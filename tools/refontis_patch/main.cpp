@@ -13,6 +13,8 @@ constexpr const char* kUsage =
     "  inspect [--json] FONT.otf           show what the updater sees in a font\n"
     "  info [--json] PATCH.pa              show a patch's header and table records\n"
     "  apply OLD.otf PATCH.pa OUT.otf      rebuild OLD into OUT with a patch\n"
+    "  build [OPTIONS] OLD.otf NEW.otf OUT.pa   make the patch from OLD to NEW\n"
+    "  verify OLD.otf NEW.otf PATCH.pa     check that a patch rebuilds NEW from OLD\n"
     "\n"
     "Each command explains itself with --help.\n";
 
@@ -25,6 +27,8 @@ constexpr Command kCommands[] = {
     {"inspect", refontis::tools::InspectCommand},
     {"info", refontis::tools::InfoCommand},
     {"apply", refontis::tools::ApplyCommand},
+    {"build", refontis::tools::BuildCommand},
+    {"verify", refontis::tools::VerifyCommand},
 };
 
 }  // namespace

@@ -5,8 +5,10 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdio>
 
 #include "platform/posix/posix_platform.h"
+#include "platform/text_encoding.h"
 
 namespace refontis::platform {
 namespace {
@@ -100,6 +102,10 @@ bool PosixPlatform::DeleteFile(const std::string& path) { return ::unlink(path.c
 std::optional<std::span<const uint8_t>> PosixPlatform::FindResource(std::string_view type,
                                                                     int id) {
   return resources_.Find(type, id);
+}
+
+void PosixPlatform::ShowMessage(const std::string& text) {
+  std::fprintf(stderr, "%s\n", Cp932ToUtf8(text).c_str());
 }
 
 Platform& NativePlatform() {

@@ -13,6 +13,7 @@ class PosixPlatform : public Platform {
   bool DeleteFile(const std::string& path) override;
   std::optional<std::span<const uint8_t>> FindResource(std::string_view type, int id) override;
   PathStyle GetPathStyle() const override { return PathStyle::kPosix; }
+  void ShowMessage(const std::string& text) override;
 
   // The resources this process serves; the build fills it with the embedded ones.
   ResourceTable& Resources() { return resources_; }
