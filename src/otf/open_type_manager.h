@@ -66,6 +66,11 @@ class COpenTypeManager : public COpenTypeObject {
   int RecalcCheckSum(const std::string& oldPath, UpdateProgressCallback progress,
                      OwnerWindow ownerWindow, int total, int index);
 
+  // --- The per-font update job (defined by the update subsystem) ---
+  // Revises the installed font at `path` in place; a result code of 0, 1, 6-13.
+  int UpdateFont(const std::string& path, uint32_t versionKey, UpdateProgressCallback progress,
+                 OwnerWindow ownerWindow, int count, int index);
+
   CMakeSabunData* PatchData() const;
   std::span<const uint8_t> NewFontImage() const {
     return std::span<const uint8_t>(newFont).first(newFont.empty() ? 0 : newFontLength);

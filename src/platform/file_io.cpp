@@ -26,4 +26,26 @@ bool WriteWholeFile(Platform& platform, const std::string& path, std::span<const
   return written && closed;
 }
 
+std::optional<std::string> CreateTempFile(Platform& platform, const std::string& suffix,
+                                          std::span<const uint8_t> bytes) {
+  const std::string folder = platform.TempFolder();
+  if (folder.empty()) return std::nullopt;
+  constexpr int kAttempts = 64;
+  for (int attempt = 0; attempt < kAttempts; ++attempt) {
+    const std::string path = folder + std::to_string(platform.Time()) +
+                             std::to_string(platform.Rand() % 255) + suffix;
+    auto file = platform.CreateForWrite(path, CreateMode::kCreateNew);
+    if (!file) {
+      if (platform.FileExists(path)) continue;  // taken: draw again
+      return std::nullopt;                      // the folder does not take new files
+    }
+    const bool written = file->Write(bytes);
+    const bool closed = file->Close();
+    if (written && closed) return path;
+    platform.DeleteFile(path);
+    return std::nullopt;
+  }
+  return std::nullopt;
+}
+
 }  // namespace refontis::platform

@@ -39,6 +39,26 @@ class WritableFile {
   [[nodiscard]] virtual bool Close() = 0;
 };
 
+// File attributes of a folder listing, with the values of the Windows attribute bits.
+inline constexpr uint32_t kAttributeReadOnly = 0x01;
+inline constexpr uint32_t kAttributeDirectory = 0x10;
+
+struct FolderEntry {
+  std::string name;
+  uint32_t attributes = 0;
+};
+
+// Drive types, with the values GetDriveTypeA gives.
+enum DriveType : int {
+  kDriveUnknown = 0,
+  kDriveNoRootDir = 1,
+  kDriveRemovable = 2,
+  kDriveFixed = 3,
+  kDriveRemote = 4,
+  kDriveCdRom = 5,
+  kDriveRamDisk = 6,
+};
+
 class Platform {
  public:
   virtual ~Platform() = default;
@@ -47,12 +67,38 @@ class Platform {
   virtual std::unique_ptr<WritableFile> CreateForWrite(const std::string& path,
                                                        CreateMode mode) = 0;
   virtual bool DeleteFile(const std::string& path) = 0;
+  virtual bool FileExists(const std::string& path) = 0;
+  // Copies a file over another, flushed to disk before it reports success.
+  virtual bool CopyFile(const std::string& from, const std::string& to, bool failIfExists) = 0;
+  // The folder for temporary files, ending in a separator; empty when the system names none.
+  virtual std::string TempFolder() = 0;
+
+  // The entries of a folder (its path ends in a separator), in the order the system gives
+  // them; nothing when it cannot be listed. A folder on another device than the listed one is
+  // left out: a walk stays on its drive.
+  virtual std::optional<std::vector<FolderEntry>> ListFolder(const std::string& folder) = 0;
+  // The roots of the logical drives, each ending in a separator, in the system's order;
+  // nothing when the list cannot be obtained.
+  virtual std::optional<std::vector<std::string>> LogicalDriveRoots() = 0;
+  virtual int GetDriveType(const std::string& root) = 0;
+
+  // The private-profile calls, on a file.
+  virtual std::string GetPrivateProfileString(const std::string& section, const std::string& key,
+                                              const std::string& fallback, size_t bufferSize,
+                                              const std::string& path) = 0;
+  virtual int GetPrivateProfileInt(const std::string& section, const std::string& key,
+                                   int fallback, const std::string& path) = 0;
+
+  // Seconds since 1970-01-01 UTC, and the C library's pseudo-random numbers.
+  virtual int64_t Time() = 0;
+  virtual int Rand() = 0;
 
   // A resource of the program's own module, by type name and integer id: its bytes as the
   // module holds them, or nothing when there is no such resource.
   virtual std::optional<std::span<const uint8_t>> FindResource(std::string_view type, int id) = 0;
 
   virtual PathStyle GetPathStyle() const = 0;
+  char Separator() const { return GetPathStyle() == PathStyle::kPosix ? '/' : '\\'; }
 
   // Shows a message to the user and waits until it was acknowledged (a message box with an OK
   // button on Windows; a line on stderr for the command-line tools).
@@ -70,5 +116,11 @@ std::optional<std::vector<uint8_t>> ReadWholeFile(Platform& platform, const std:
 // Creates `path` and writes `bytes` into it; false when any step fails.
 bool WriteWholeFile(Platform& platform, const std::string& path, std::span<const uint8_t> bytes,
                     CreateMode mode);
+
+// Creates a new file in the temporary folder named time + (rand() % 255) + suffix, never
+// opening a file or link that already exists: on a collision a new random part is drawn, a
+// bounded number of times. The path of the file made, or nothing.
+std::optional<std::string> CreateTempFile(Platform& platform, const std::string& suffix,
+                                          std::span<const uint8_t> bytes);
 
 }  // namespace refontis::platform

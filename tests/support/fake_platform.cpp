@@ -3,6 +3,8 @@
 
 #include <algorithm>
 
+#include "platform/private_profile.h"
+
 namespace refontis::test {
 namespace {
 
@@ -49,6 +51,9 @@ class MemoryWritableFile : public platform::WritableFile {
 std::unique_ptr<platform::ReadableFile> FakePlatform::OpenForRead(const std::string& path,
                                                                   platform::ShareMode) {
   opened.push_back(path);
+  const int number = ++openCount[path];
+  auto failing = failOpenNumber.find(path);
+  if (failing != failOpenNumber.end() && failing->second == number) return nullptr;
   auto it = files.find(path);
   if (it == files.end() || unopenable.count(path) != 0) return nullptr;
   auto limit = shortRead.find(path);
@@ -67,6 +72,81 @@ std::unique_ptr<platform::WritableFile> FakePlatform::CreateForWrite(const std::
 }
 
 bool FakePlatform::DeleteFile(const std::string& path) { return files.erase(path) != 0; }
+
+bool FakePlatform::FileExists(const std::string& path) { return files.count(path) != 0; }
+
+bool FakePlatform::CopyFile(const std::string& from, const std::string& to, bool failIfExists) {
+  auto it = files.find(from);
+  if (it == files.end() || (failIfExists && files.count(to) != 0)) return false;
+  const std::vector<uint8_t> bytes = it->second;
+  if (failingCopies.count(to) != 0) {
+    files[to].assign(bytes.begin(), bytes.begin() + static_cast<std::ptrdiff_t>(bytes.size() / 2));
+    return false;
+  }
+  files[to] = bytes;
+  if (corruptingCopies.count(to) != 0 && !bytes.empty()) files[to].back() ^= 0xFF;
+  return true;
+}
+
+std::optional<std::vector<platform::FolderEntry>> FakePlatform::ListFolder(
+    const std::string& folder) {
+  const char sep = Separator();
+  std::vector<platform::FolderEntry> entries;
+  std::set<std::string> seenFolders;
+  bool exists = folders.count(folder) != 0;
+  auto addChild = [&](const std::string& path, bool isFile) {
+    if (path.size() <= folder.size() || path.compare(0, folder.size(), folder) != 0) return;
+    exists = true;
+    const std::string rest = path.substr(folder.size());
+    const size_t cut = rest.find(sep);
+    if (cut == std::string::npos) {
+      if (isFile) {
+        entries.push_back({rest, readOnly.count(path) ? platform::kAttributeReadOnly : 0u});
+      }
+      return;
+    }
+    const std::string name = rest.substr(0, cut);
+    if (seenFolders.insert(name).second) entries.push_back({name, platform::kAttributeDirectory});
+  };
+  for (const auto& [path, bytes] : files) addChild(path, true);
+  for (const auto& path : folders) addChild(path, false);
+  if (!exists) return std::nullopt;
+  entries.insert(entries.begin(), {{".", platform::kAttributeDirectory},
+                                   {"..", platform::kAttributeDirectory}});
+  return entries;
+}
+
+std::optional<std::vector<std::string>> FakePlatform::LogicalDriveRoots() {
+  if (driveListFails) return std::nullopt;
+  std::vector<std::string> roots;
+  for (const auto& [root, type] : drives) roots.push_back(root);
+  return roots;
+}
+
+int FakePlatform::GetDriveType(const std::string& root) {
+  for (const auto& [r, type] : drives) {
+    if (r == root) return type;
+  }
+  return platform::kDriveNoRootDir;
+}
+
+std::string FakePlatform::GetPrivateProfileString(const std::string& section,
+                                                  const std::string& key,
+                                                  const std::string& fallback, size_t bufferSize,
+                                                  const std::string& path) {
+  auto it = files.find(path);
+  const auto profile = platform::PrivateProfile::Parse(
+      it == files.end() ? std::span<const uint8_t>() : std::span<const uint8_t>(it->second));
+  return profile.GetString(section, key, fallback, bufferSize);
+}
+
+int FakePlatform::GetPrivateProfileInt(const std::string& section, const std::string& key,
+                                       int fallback, const std::string& path) {
+  auto it = files.find(path);
+  const auto profile = platform::PrivateProfile::Parse(
+      it == files.end() ? std::span<const uint8_t>() : std::span<const uint8_t>(it->second));
+  return profile.GetInt(section, key, fallback);
+}
 
 std::optional<std::span<const uint8_t>> FakePlatform::FindResource(std::string_view type, int id) {
   return resources.Find(type, id);
