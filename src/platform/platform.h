@@ -59,6 +59,15 @@ enum DriveType : int {
   kDriveRamDisk = 6,
 };
 
+// What the system says of its version (GetVersionExA's fields), or that it is no Windows.
+struct OsVersionInfo {
+  uint32_t platformId = 0;
+  uint32_t majorVersion = 0;
+  uint32_t minorVersion = 0;
+  std::string servicePack;  // szCSDVersion
+  bool notWindows = false;  // a POSIX system: the program treats it as supported
+};
+
 class Platform {
  public:
   virtual ~Platform() = default;
@@ -96,6 +105,26 @@ class Platform {
   // A resource of the program's own module, by type name and integer id: its bytes as the
   // module holds them, or nothing when there is no such resource.
   virtual std::optional<std::span<const uint8_t>> FindResource(std::string_view type, int id) = 0;
+
+  // --- System services of the run flow ---
+  // Nothing when the version cannot be read.
+  virtual std::optional<OsVersionInfo> GetVersion() = 0;
+  virtual bool IsAdministrator() = 0;
+  // Asks the system for a forced restart.
+  virtual void RestartSystem() = 0;
+  // Tells the system that these font files changed (WM_FONTCHANGE on Windows).
+  virtual void NotifyFontChange(const std::vector<std::string>& fontPaths) = 0;
+  // The folder of the system's font cache file, ending in a separator; empty when the
+  // platform names none.
+  virtual std::string SystemFolder() = 0;
+  // File-system redirection of a 32-bit program on 64-bit Windows; elsewhere they do nothing.
+  virtual bool DisableFsRedirection(void** saved) = 0;
+  virtual void RevertFsRedirection(void* saved) = 0;
+  // Marks this copy as the running one under `name`; false when another copy holds it. The
+  // mark disappears with the process, however it ends.
+  virtual bool AcquireSingleInstance(const std::string& name) = 0;
+  // The executable's file name without folder and extension.
+  virtual std::string ExecutableStem() = 0;
 
   virtual PathStyle GetPathStyle() const = 0;
   char Separator() const { return GetPathStyle() == PathStyle::kPosix ? '/' : '\\'; }

@@ -71,7 +71,10 @@ std::unique_ptr<platform::WritableFile> FakePlatform::CreateForWrite(const std::
   return std::make_unique<MemoryWritableFile>(target, failingWrites.count(path) != 0);
 }
 
-bool FakePlatform::DeleteFile(const std::string& path) { return files.erase(path) != 0; }
+bool FakePlatform::DeleteFile(const std::string& path) {
+  if (redirectionOff) deletedWhileRedirectionOff.push_back(path);
+  return files.erase(path) != 0;
+}
 
 bool FakePlatform::FileExists(const std::string& path) { return files.count(path) != 0; }
 

@@ -34,6 +34,24 @@ class FakePlatform : public platform::Platform {
   int64_t Time() override { return now; }
   int Rand() override { return randomValues.empty() ? 0 : randomValues[randomCalls++ % randomValues.size()]; }
   std::optional<std::span<const uint8_t>> FindResource(std::string_view type, int id) override;
+  std::optional<platform::OsVersionInfo> GetVersion() override { return version; }
+  bool IsAdministrator() override { return administrator; }
+  void RestartSystem() override { ++restarts; }
+  void NotifyFontChange(const std::vector<std::string>& fontPaths) override {
+    fontChanges.push_back(fontPaths);
+  }
+  std::string SystemFolder() override { return systemFolder; }
+  bool DisableFsRedirection(void** saved) override {
+    *saved = this;
+    redirectionOff = true;
+    return true;
+  }
+  void RevertFsRedirection(void*) override { redirectionOff = false; }
+  bool AcquireSingleInstance(const std::string& name) override {
+    instanceNames.push_back(name);
+    return !otherInstanceRunning;
+  }
+  std::string ExecutableStem() override { return executableStem; }
   platform::PathStyle GetPathStyle() const override { return style; }
   void ShowMessage(const std::string& text) override { messages.push_back(text); }
 
@@ -62,6 +80,18 @@ class FakePlatform : public platform::Platform {
   std::vector<std::string> opened;          // every path opened for reading, in order
   std::vector<std::string> created;         // every path created, in order
   std::vector<std::string> messages;        // every message shown, in order
+
+  // System services.
+  std::optional<platform::OsVersionInfo> version = platform::OsVersionInfo{2, 10, 0, "", false};
+  bool administrator = true;
+  int restarts = 0;
+  std::vector<std::vector<std::string>> fontChanges;
+  std::string systemFolder;
+  bool redirectionOff = false;
+  std::vector<std::string> deletedWhileRedirectionOff;
+  bool otherInstanceRunning = false;
+  std::vector<std::string> instanceNames;
+  std::string executableStem = "refontis";
 };
 
 }  // namespace refontis::test

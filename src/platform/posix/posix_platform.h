@@ -25,6 +25,15 @@ class PosixPlatform : public Platform {
   int64_t Time() override;
   int Rand() override;
   std::optional<std::span<const uint8_t>> FindResource(std::string_view type, int id) override;
+  std::optional<OsVersionInfo> GetVersion() override;
+  bool IsAdministrator() override;
+  void RestartSystem() override;
+  void NotifyFontChange(const std::vector<std::string>& fontPaths) override;
+  std::string SystemFolder() override { return {}; }  // no font cache file to delete here
+  bool DisableFsRedirection(void**) override { return false; }
+  void RevertFsRedirection(void*) override {}
+  bool AcquireSingleInstance(const std::string& name) override;
+  std::string ExecutableStem() override;
   PathStyle GetPathStyle() const override { return PathStyle::kPosix; }
   void ShowMessage(const std::string& text) override;
 
@@ -36,6 +45,7 @@ class PosixPlatform : public Platform {
 
  private:
   std::string mountTable_ = "/proc/self/mounts";
+  int instanceLock_ = -1;
   ResourceTable resources_;
 };
 
