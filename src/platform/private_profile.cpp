@@ -6,7 +6,9 @@
 namespace refontis::platform {
 namespace {
 
-bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\v' || c == '\f'; }
+bool IsBlank(char c) {
+  return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\v' || c == '\f';
+}
 
 std::string_view Trim(std::string_view s) {
   while (!s.empty() && IsBlank(s.front())) s.remove_prefix(1);
@@ -16,12 +18,37 @@ std::string_view Trim(std::string_view s) {
 
 char LowerAscii(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
 
+// The profiles are code-page-932 texts; the trail byte of a two-byte character can look like
+// an ASCII letter or bracket.
+bool IsLeadByte(char c) {
+  const auto u = static_cast<unsigned char>(c);
+  return (u >= 0x81 && u <= 0x9F) || (u >= 0xE0 && u <= 0xFC);
+}
+
+// Case is ignored for ASCII letters only: "ア" (83 41) and "ヂ" (83 61) are different names.
 bool SameName(std::string_view a, std::string_view b) {
   if (a.size() != b.size()) return false;
   for (size_t k = 0; k < a.size(); ++k) {
+    if (IsLeadByte(a[k]) && k + 1 < a.size()) {
+      if (a[k] != b[k] || a[k + 1] != b[k + 1]) return false;
+      ++k;
+      continue;
+    }
     if (LowerAscii(a[k]) != LowerAscii(b[k])) return false;
   }
   return true;
+}
+
+// The first ']' of a section line that is not the trail byte of a two-byte character.
+size_t FindClosingBracket(std::string_view line) {
+  for (size_t k = 1; k < line.size(); ++k) {
+    if (IsLeadByte(line[k]) && k + 1 < line.size()) {
+      ++k;
+    } else if (line[k] == ']') {
+      return k;
+    }
+  }
+  return std::string_view::npos;
 }
 
 std::string_view Unquote(std::string_view v) {
@@ -45,7 +72,7 @@ PrivateProfile PrivateProfile::Parse(std::span<const uint8_t> bytes) {
     pos = end + 1;
     if (line.empty() || line.front() == ';') continue;
     if (line.front() == '[') {
-      const size_t close = line.find(']');
+      const size_t close = FindClosingBracket(line);
       const std::string_view name =
           Trim(line.substr(1, close == std::string_view::npos ? line.size() - 1 : close - 1));
       profile.sections_.push_back({std::string(name), {}});

@@ -53,18 +53,26 @@ struct Options {
   std::string error;
 };
 
+// Days from 1904-01-01 to a date of the proleptic Gregorian calendar.
+int64_t DaysSince1904(int y, int m, int d) {
+  auto daysFromCivil = [](int64_t year, int64_t month, int64_t day) {
+    year -= month <= 2;
+    const int64_t era = (year >= 0 ? year : year - 399) / 400;
+    const int64_t yoe = year - era * 400;
+    const int64_t doy = (153 * (month + (month > 2 ? -3 : 9)) + 2) / 5 + day - 1;
+    const int64_t doe = yoe * 365 + yoe / 4 - yoe / 100 + doy;
+    return era * 146097 + doe;
+  };
+  return daysFromCivil(y, m, d) - daysFromCivil(1904, 1, 1);
+}
+
 bool ParseDate(const std::string& text, uint64_t* seconds) {
   int y = 0, m = 0, d = 0;
   if (std::sscanf(text.c_str(), "%4d-%2d-%2d", &y, &m, &d) != 3 || y < 1904 || m < 1 || m > 12 ||
       d < 1 || d > 31) {
     return false;
   }
-  std::tm tm{};
-  tm.tm_year = y - 1900;
-  tm.tm_mon = m - 1;
-  tm.tm_mday = d;
-  const time_t unix = timegm(&tm);
-  *seconds = static_cast<uint64_t>(static_cast<int64_t>(unix) + 2082844800);
+  *seconds = static_cast<uint64_t>(DaysSince1904(y, m, d)) * 86400;
   return true;
 }
 

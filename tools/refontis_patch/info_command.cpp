@@ -23,12 +23,22 @@ constexpr const char* kUsage =
 
 // Seconds since 1904-01-01 as a calendar date (UTC).
 std::string DateText(uint64_t seconds1904) {
-  constexpr int64_t kEpochDelta = 2082844800;  // 1904-01-01 to 1970-01-01
-  const auto unixSeconds = static_cast<time_t>(static_cast<int64_t>(seconds1904) - kEpochDelta);
-  std::tm tm{};
-  if (gmtime_r(&unixSeconds, &tm) == nullptr) return "?";
-  char buf[32];
-  std::strftime(buf, sizeof buf, "%Y-%m-%d %H:%M:%S", &tm);
+  // Civil date from days since 1970-01-01 (1904-01-01 is day -24107).
+  const int64_t z = static_cast<int64_t>(seconds1904 / 86400) - 24107 + 719468;
+  const int64_t era = (z >= 0 ? z : z - 146096) / 146097;
+  const int64_t doe = z - era * 146097;
+  const int64_t yoe = (doe - doe / 1460 + doe / 36524 - doe / 146096) / 365;
+  const int64_t doy = doe - (365 * yoe + yoe / 4 - yoe / 100);
+  const int64_t mp = (5 * doy + 2) / 153;
+  const int64_t d = doy - (153 * mp + 2) / 5 + 1;
+  const int64_t m = mp < 10 ? mp + 3 : mp - 9;
+  const int64_t y = yoe + era * 400 + (m <= 2);
+  const uint64_t rest = seconds1904 % 86400;
+  char buf[96];
+  std::snprintf(buf, sizeof buf, "%04lld-%02lld-%02lld %02u:%02u:%02u", static_cast<long long>(y),
+                static_cast<long long>(m), static_cast<long long>(d),
+                static_cast<unsigned>(rest / 3600), static_cast<unsigned>(rest / 60 % 60),
+                static_cast<unsigned>(rest % 60));
   return buf;
 }
 

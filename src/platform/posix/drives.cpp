@@ -32,8 +32,8 @@ std::string Unescape(const std::string& s) {
 }
 
 bool IsNetworkType(const std::string& type) {
-  static const std::set<std::string> kNetwork = {"nfs", "nfs4", "cifs", "smb3", "smbfs",
-                                                 "fuse.sshfs", "9p", "afs", "ceph", "glusterfs"};
+  static const std::set<std::string> kNetwork = {"nfs",        "nfs4", "cifs", "smb3", "smbfs",
+                                                 "fuse.sshfs", "9p",   "afs",  "ceph", "glusterfs"};
   return kNetwork.count(type) != 0;
 }
 
@@ -86,6 +86,10 @@ std::optional<std::vector<std::string>> PosixPlatform::LogicalDriveRoots() {
   for (const Mount& m : mounts) {
     const bool local = m.device.rfind("/dev/", 0) == 0;
     if (!(m.root == "/" || local || IsNetworkType(m.type))) continue;
+    // A file bind-mounted from a disk (a container's /etc/hosts) is no drive.
+    struct stat st {};
+    const std::string point = m.root.substr(0, m.root.size() - 1);  // "/etc/hosts/" fails as such
+    if (m.root != "/" && ::stat(point.c_str(), &st) == 0 && !S_ISDIR(st.st_mode)) continue;
     if (seen.insert(m.root).second) roots.push_back(m.root);
   }
   return roots;

@@ -43,9 +43,18 @@ bool PosixPlatform::CopyFile(const std::string& from, const std::string& to, boo
     ::close(in);
     return false;
   }
-  const int flags = O_WRONLY | O_CREAT | O_CLOEXEC | (failIfExists ? O_EXCL : O_TRUNC);
+  // Truncated only once it is known not to be the source itself: copying a file onto itself
+  // (another name or link for it) must not empty it.
+  const int flags = O_WRONLY | O_CREAT | O_CLOEXEC | (failIfExists ? O_EXCL : 0);
   const int out = ::open(to.c_str(), flags, st.st_mode & 0777);
   if (out < 0) {
+    ::close(in);
+    return false;
+  }
+  struct stat target {};
+  if (::fstat(out, &target) != 0 || (target.st_dev == st.st_dev && target.st_ino == st.st_ino) ||
+      ::ftruncate(out, 0) != 0) {
+    ::close(out);
     ::close(in);
     return false;
   }
@@ -105,19 +114,17 @@ std::optional<std::vector<FolderEntry>> PosixPlatform::ListFolder(const std::str
 
 std::string PosixPlatform::GetPrivateProfileString(const std::string& section,
                                                    const std::string& key,
-                                                   const std::string& fallback,
-                                                   size_t bufferSize, const std::string& path) {
+                                                   const std::string& fallback, size_t bufferSize,
+                                                   const std::string& path) {
   const auto bytes = ReadWholeFile(*this, path, ShareMode::kShared, 0);
-  const PrivateProfile profile =
-      bytes ? PrivateProfile::Parse(*bytes) : PrivateProfile::Parse({});
+  const PrivateProfile profile = bytes ? PrivateProfile::Parse(*bytes) : PrivateProfile::Parse({});
   return profile.GetString(section, key, fallback, bufferSize);
 }
 
 int PosixPlatform::GetPrivateProfileInt(const std::string& section, const std::string& key,
                                         int fallback, const std::string& path) {
   const auto bytes = ReadWholeFile(*this, path, ShareMode::kShared, 0);
-  const PrivateProfile profile =
-      bytes ? PrivateProfile::Parse(*bytes) : PrivateProfile::Parse({});
+  const PrivateProfile profile = bytes ? PrivateProfile::Parse(*bytes) : PrivateProfile::Parse({});
   return profile.GetInt(section, key, fallback);
 }
 
