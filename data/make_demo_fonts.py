@@ -5,7 +5,9 @@ configuration, the product codes and the resource list.
 Run it from anywhere with /usr/bin/python3 (fontTools 4.38); it rewrites, byte for byte the same
 every time:
 
-  fonts/old/<stem>.otf, fonts/new/<stem>.otf   the 22 font pairs (CFF OpenType)
+  fonts/old/<stem>.old.otf, fonts/new/<stem>.new.otf   the 22 font pairs (CFF OpenType); the
+  extra ".old"/".new" keeps these files from ever fitting a patch stem, so a run of the
+  updater never revises the repository's own copies
   config/refontis.ini                         the configuration, code page 932, CRLF
   config/product_codes.txt                    the 22 product codes, one a line
   resources.list                              the embedded resources (configuration, patches)
@@ -424,8 +426,8 @@ def main():
         new_bytes = build_font(spec, revised=True)
         old = check_font(spec, old_bytes, revised=False)
         new = check_font(spec, new_bytes, revised=True)
-        write(os.path.join(HERE, "fonts", "old", spec["stem"] + ".otf"), old_bytes)
-        write(os.path.join(HERE, "fonts", "new", spec["stem"] + ".otf"), new_bytes)
+        write(os.path.join(HERE, "fonts", "old", spec["stem"] + ".old.otf"), old_bytes)
+        write(os.path.join(HERE, "fonts", "new", spec["stem"] + ".new.otf"), new_bytes)
         if "-v" in sys.argv:
             print("%-30s %5d %5d  %s  %s" % (spec["stem"], len(old_bytes), len(new_bytes),
                                             ",".join(compare(old, new)),

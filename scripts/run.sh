@@ -1,10 +1,16 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds the release configuration and runs the program on its demo.
+# Installs what is missing, builds the updater, installs the 22 old demo fonts where its search
+# finds them (/usr/local/share/fonts/refontis-demo/) and starts it in this terminal.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/install-deps.sh
 cmake --preset release >/dev/null
-cmake --build --preset release
-fonts=build/release/real-fonts
-/usr/bin/python3 tests/fixtures/make_real_fonts.py "$fonts"
-build/release/tools/refontis-patch inspect "$fonts/noto-sans-old.otf"
+cmake --build --preset release --target refontis
+demo=/usr/local/share/fonts/refontis-demo
+mkdir -p "$demo"
+for font in data/fonts/old/*.old.otf; do
+  stem=$(basename "$font" .old.otf)
+  cp "$font" "$demo/$stem.otf"
+done
+echo "Installed the 22 old demo fonts in $demo; starting the updater."
+exec build/release/src/app/refontis

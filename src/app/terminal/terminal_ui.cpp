@@ -108,7 +108,10 @@ class TerminalWindow : public DialogWindow {
 
   // Draws the framed box, centred, scaled down when the screen is smaller than the template.
   void Draw(bool top) const {
-    const int wantCols = t_.width / 4 + 2, wantRows = t_.height / 8 + 2;
+    // A dialog unit is a quarter of a character's width; full-width texts need a little more.
+    constexpr double kUnitsPerColumn = 3.5;
+    const int wantCols = static_cast<int>(t_.width / kUnitsPerColumn) + 2;
+    const int wantRows = t_.height / 8 + 2;
     const double sx = std::min(1.0, static_cast<double>(COLS - 1) / wantCols);
     const double sy = std::min(1.0, static_cast<double>(LINES - 2) / wantRows);
     const int cols = std::max(10, static_cast<int>(wantCols * sx));
@@ -128,9 +131,12 @@ class TerminalWindow : public DialogWindow {
             top ? A_BOLD : A_NORMAL);
 
     for (const auto& c : t_.controls) {
-      const int x = left + 1 + static_cast<int>(c.rect.x / 4.0 * sx);
+      const int x = left + 1 + static_cast<int>(c.rect.x / kUnitsPerColumn * sx);
       const int y = topRow + 1 + static_cast<int>(c.rect.y / 8.0 * sy);
-      const int w = std::max(1, static_cast<int>(c.rect.width / 4.0 * sx));
+      int w = std::max(1, static_cast<int>(c.rect.width / kUnitsPerColumn * sx));
+      // Lines that must not wrap may run on to the frame rather than lose their end.
+      if (c.noWrap) w = std::max(w, left + cols - 1 - x);
+      w = std::min(w, std::max(1, left + cols - 1 - x));
       const int h = std::max(1, static_cast<int>(c.rect.height / 8.0 * sy + 0.5));
       const std::string text = c.id >= 0 ? GetItemText(c.id) : c.text;
       switch (c.kind) {
