@@ -33,14 +33,14 @@ std::string Text(HWND h) {
   return buffer;
 }
 
+BOOL CALLBACK CollectVisible(HWND h, LPARAM p) {
+  if (IsWindowVisible(h)) reinterpret_cast<std::vector<HWND>*>(p)->push_back(h);
+  return TRUE;
+}
+
 std::vector<HWND> Visible() {
   std::vector<HWND> windows;
-  EnumWindows(
-      [](HWND h, LPARAM p) -> BOOL {
-        if (IsWindowVisible(h)) reinterpret_cast<std::vector<HWND>*>(p)->push_back(h);
-        return TRUE;
-      },
-      reinterpret_cast<LPARAM>(&windows));
+  EnumWindows(CollectVisible, reinterpret_cast<LPARAM>(&windows));
   return windows;
 }
 
