@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds and runs every test: the suite plain and under
-# AddressSanitizer + UndefinedBehaviorSanitizer, then each fuzzer for a while.
+# AddressSanitizer + UndefinedBehaviorSanitizer, each fuzzer for a while, and the Windows
+# program cross-built and tested under Wine.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/install-deps.sh
@@ -15,3 +16,6 @@ done
 
 echo "== fuzz"
 scripts/fuzz.sh "${REFONTIS_FUZZ_SECONDS:-60}"
+
+echo "== windows"
+scripts/test-windows.sh

@@ -38,6 +38,20 @@ std::optional<size_t> OffsetInFile(std::span<const uint8_t> file, std::span<cons
   return static_cast<size_t>(at - begin);
 }
 
+// True when the directory and every table it lists lie inside the file: the same bounds LoadFont
+// holds a font to, so that a file the search identifies is one the update can load.
+bool DirectoryInsideFile(std::span<const uint8_t> file, uint16_t numTables) {
+  for (size_t i = 0; i < numTables; ++i) {
+    const uint64_t at = 12 + 16 * uint64_t{i};
+    uint32_t offset = 0, length = 0;
+    if (!RangeInside(at, 16, file.size()) || !ReadU32At(file, at + 8, &offset) ||
+        !ReadU32At(file, at + 12, &length) || !RangeInside(offset, length, file.size())) {
+      return false;
+    }
+  }
+  return true;
+}
+
 }  // namespace
 
 bool IsPermittedTable(const char* tagText) {
@@ -162,7 +176,8 @@ bool COpenTypeManager::IdentifyFont(const std::string& path, uint32_t* revision,
   fileLength = static_cast<int32_t>(fileBytes.size() - 1);
 
   bool result = false;
-  if (header.ReadOffsetTable(FileContent())) {
+  if (header.ReadOffsetTable(FileContent()) &&
+      DirectoryInsideFile(FileContent(), header.numTables)) {
     bool haveName = false, haveRevision = false;
     for (size_t i = 0; i < header.numTables && !haveName; ++i) {
       const auto record = DirectoryRecord(i);

@@ -1,12 +1,14 @@
 // The OS version table, and the environment check's order of tests, refusal messages and codes.
+#include "app/environment_checks.h"
+
 #include <gtest/gtest.h>
 
 #include <optional>
+#include <ostream>
 #include <string>
 #include <vector>
 
 #include "app/dialog_resources.h"
-#include "app/environment_checks.h"
 #include "support/fake_platform.h"
 #include "support/scripted_ui.h"
 
@@ -107,6 +109,7 @@ struct EnvironmentRow {
   int message;  // 0: no refusal message
   bool rightsTested;
 };
+void PrintTo(const EnvironmentRow& row, std::ostream* os) { *os << row.name; }
 
 class CheckEnvironmentTest : public testing::TestWithParam<EnvironmentRow> {};
 
@@ -141,8 +144,7 @@ INSTANTIATE_TEST_SUITE_P(
         EnvironmentRow{"VistaUser", OsVersionInfo{2, 6, 0, "", false}, false, 1005, 111, true},
         EnvironmentRow{"Windows7Admin", OsVersionInfo{2, 6, 1, "", false}, true, 8, 0, true},
         EnvironmentRow{"Windows7User", OsVersionInfo{2, 6, 1, "", false}, false, 1005, 111, true},
-        EnvironmentRow{"Windows81User", OsVersionInfo{2, 6, 3, "", false}, false, 1005, 111,
-                       true},
+        EnvironmentRow{"Windows81User", OsVersionInfo{2, 6, 3, "", false}, false, 1005, 111, true},
         EnvironmentRow{"Windows10Admin", OsVersionInfo{2, 10, 0, "", false}, true, 11, 0, true},
         EnvironmentRow{"Windows10User", OsVersionInfo{2, 10, 0, "", false}, false, 1005, 111,
                        true}),

@@ -22,11 +22,12 @@ std::string DiagnoseUnloadableFont(platform::Platform& platform, const std::stri
   }
   COpenTypeHeader header;
   if (!header.ReadOffsetTable(font)) return path + " is too short for its offset table";
+  // A cut directory is the root fault: the tables its first records name are then cut off too.
+  if (!RangeInside(12, 16 * uint64_t{header.numTables}, font.size())) {
+    return path + " is too short for its table directory";
+  }
   for (size_t i = 0; i < header.numTables; ++i) {
     const uint64_t at = 12 + 16 * uint64_t{i};
-    if (!RangeInside(at, 16, font.size())) {
-      return path + " is too short for its table directory";
-    }
     char tag[5] = {};
     std::memcpy(tag, font.data() + at, 4);
     if (!IsPermittedTable(tag)) {
