@@ -387,7 +387,9 @@ def write(path, data):
 def title_lines():
     lines = []
     for family, _prefix, _style, weights in FAMILIES:
-        lines.append("\u3000\u3000・" + family + "\u3000" + " / ".join(w for w, _ in weights))
+        # The start page's columns are narrow: the series name stands in the heading already.
+        name = family.replace("Refontis ", "", 1)
+        lines.append("\u3000\u3000・" + name + "\u3000" + " / ".join(w for w, _ in weights))
     return lines
 
 
