@@ -69,10 +69,8 @@ void COpenTypeManager::Release() {
   tablesByOffset.RemoveAll();
   tables.clear();
   patchData.reset();
-  newFont.clear();
-  newFont.shrink_to_fit();
-  fileBytes.clear();
-  fileBytes.shrink_to_fit();
+  newFont = platform::ByteBuffer();
+  fileBytes = platform::ByteBuffer();
 }
 
 std::span<const uint8_t> COpenTypeManager::DirectoryRecord(size_t i) const {
@@ -191,8 +189,7 @@ bool COpenTypeManager::IdentifyFont(const std::string& path, uint32_t* revision,
     }
     result = haveName && haveRevision;
   }
-  fileBytes.clear();
-  fileBytes.shrink_to_fit();
+  fileBytes = platform::ByteBuffer();
   return result;
 }
 

@@ -81,10 +81,10 @@ class COpenTypeManager : public COpenTypeObject {
   platform::Platform& GetPlatform() const { return platform_; }
 
   int32_t fileLength = 0;
-  std::vector<uint8_t> fileBytes;  // fileLength + 1 bytes
+  platform::ByteBuffer fileBytes;  // fileLength + 1 bytes
   std::string fileName;            // name and extension, no folder
   COpenTypeHeader header;
-  std::vector<uint8_t> newFont;  // the revised image being assembled
+  platform::ByteBuffer newFont;  // the revised image being assembled
   uint32_t newFontLength = 0;
   Name13Text macName13 = EmptyName13Text();
   Name13Text winName13 = EmptyName13Text();
@@ -99,6 +99,9 @@ class COpenTypeManager : public COpenTypeObject {
   int Rebuild(const std::string& oldPath, const PatchSource& source, RebuildOutput output,
               const std::string& outPath, UpdateProgressCallback progress,
               OwnerWindow ownerWindow, int total, int index);
+  int RebuildImage(const std::string& oldPath, const PatchSource& source, RebuildOutput output,
+                   const std::string& outPath, UpdateProgressCallback progress,
+                   OwnerWindow ownerWindow, int total, int index);
 
   platform::Platform& platform_;
 };

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "otf/open_type_object.h"
+#include "platform/byte_buffer.h"
 
 namespace refontis {
 
@@ -38,7 +39,7 @@ class CTagObject : public COpenTypeObject {
   int32_t directoryIndex = 0;
   int32_t offsetIndex = 0;
 
-  std::vector<uint8_t> newData;  // paddedLength + 1 bytes once rebuilt
+  platform::ByteBuffer newData;  // paddedLength + 1 bytes once rebuilt
   std::array<uint8_t, 4> newTag{};
   uint32_t newCheckSum = 0;
   uint32_t newOffset = 0;

@@ -20,14 +20,16 @@ CandidateIndex::CandidateIndex(std::span<const uint8_t> file, int64_t begin, int
   begin = std::max<int64_t>(begin, 0);
   end = std::min(end, lastKeyed + 1);
   if (end <= begin) return;
-  // Counting sort by bucket; positions stay ascending inside each bucket.
+  // Counting sort by bucket; positions stay ascending inside each bucket. The scatter advances
+  // each bucket's start to its end, so the starts are shifted back afterwards.
   for (int64_t p = begin; p < end; ++p) ++bucketStart_[Bucket(*ThreeByteKey(file, p)) + 1];
   for (size_t b = 1; b < bucketStart_.size(); ++b) bucketStart_[b] += bucketStart_[b - 1];
   positions_.resize(static_cast<size_t>(end - begin));
-  std::vector<uint32_t> fill(bucketStart_.begin(), bucketStart_.end() - 1);
   for (int64_t p = begin; p < end; ++p) {
-    positions_[fill[Bucket(*ThreeByteKey(file, p))]++] = static_cast<uint32_t>(p);
+    positions_[bucketStart_[Bucket(*ThreeByteKey(file, p))]++] = static_cast<uint32_t>(p);
   }
+  std::copy_backward(bucketStart_.begin(), bucketStart_.end() - 1, bucketStart_.end());
+  bucketStart_[0] = 0;
 }
 
 int64_t CandidateIndex::Next(uint32_t key, int64_t from, int64_t last) const {
@@ -51,8 +53,8 @@ const CandidateIndex& SlidingCandidateIndex::Segment(int64_t k) {
   if (segments_.size() <= slot) segments_.resize(slot + 1);
   if (!segments_[slot]) {
     const int64_t begin = k * kSegment;
-    segments_[slot] = std::make_unique<CandidateIndex>(file_, begin,
-                                                       std::min(end_, begin + kSegment), 16);
+    segments_[slot] = std::make_unique<CandidateIndex>(
+        file_, begin, std::min(end_, begin + kSegment), kSegmentBucketBits);
   }
   return *segments_[slot];
 }

@@ -39,7 +39,9 @@ class SlidingCandidateIndex {
   void Forget(int64_t position);
 
  private:
-  static constexpr int64_t kSegment = int64_t{1} << 16;
+  // A bucket per four positions: far cheaper to build than one per position, and still short.
+  static constexpr int64_t kSegment = int64_t{1} << 15;
+  static constexpr int kSegmentBucketBits = 14;
   const CandidateIndex& Segment(int64_t k);
 
   std::span<const uint8_t> file_;

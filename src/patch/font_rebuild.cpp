@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <cstring>
 #include <limits>
+#include <new>
 #include <set>
 #include <string>
 
@@ -128,6 +129,20 @@ int COpenTypeManager::Rebuild(const std::string& oldPath, const PatchSource& sou
                               RebuildOutput output, const std::string& outPath,
                               UpdateProgressCallback progress, OwnerWindow ownerWindow, int total,
                               int index) {
+  try {
+    return RebuildImage(oldPath, source, output, outPath, progress, ownerWindow, total, index);
+  } catch (const std::bad_alloc&) {
+    // A patch that asks for more memory than the machine has cannot be applied here.
+    newFont = platform::ByteBuffer();
+    for (auto& table : tables) table->newData = platform::ByteBuffer();
+    return kTableMismatch;
+  }
+}
+
+int COpenTypeManager::RebuildImage(const std::string& oldPath, const PatchSource& source,
+                                   RebuildOutput output, const std::string& outPath,
+                                   UpdateProgressCallback progress, OwnerWindow ownerWindow,
+                                   int total, int index) {
   const RebuildReporter reporter(oldPath, platform_.GetPathStyle(), progress, ownerWindow, total,
                                  index);
   if (reporter.Report(40, "%sのファイルをオープンしています。")) return kStopped;
@@ -156,7 +171,7 @@ int COpenTypeManager::Rebuild(const std::string& oldPath, const PatchSource& sou
 
   // Sized with room for the padded reads of a last table that ends unaligned.
   newFontLength = patch.newFileSize;
-  newFont.assign(size_t{RoundUp4(newFontLength)} + 1, 0);
+  newFont = platform::ZeroedBuffer(size_t{RoundUp4(newFontLength)} + 1);
   const std::span<uint8_t> image(newFont);
   (void)WriteU32At(image, 0, header.sfntVersion);
   (void)WriteU16At(image, 4, header.numTables);
@@ -201,10 +216,7 @@ int COpenTypeManager::Rebuild(const std::string& oldPath, const PatchSource& sou
     }
   }
   expectedFileSum += WordSum(written, newFontLength / 4 * 4);
-  if (output == RebuildOutput::kFile) {
-    newFont.clear();
-    newFont.shrink_to_fit();
-  }
+  if (output == RebuildOutput::kFile) newFont = platform::ByteBuffer();
   return result;
 }
 

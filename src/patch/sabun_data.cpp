@@ -89,12 +89,19 @@ bool CMakeSabunData::LoadFromResource(int resourceId) {
 bool CMakeSabunData::LoadFromFile(const std::string& path) {
   auto bytes = platform::ReadWholeFile(platform_, path, platform::ShareMode::kShared, 0);
   if (!bytes) return false;
-  return LoadFromBytes(*bytes);
+  return LoadFromBuffer(std::move(*bytes));
 }
 
 bool CMakeSabunData::LoadFromBytes(std::span<const uint8_t> bytes) {
   if (bytes.empty()) return false;
-  patchBytes.assign(bytes.begin(), bytes.end());
+  platform::ByteBuffer copy = platform::ZeroedBuffer(bytes.size());
+  std::copy(bytes.begin(), bytes.end(), copy.begin());
+  return LoadFromBuffer(std::move(copy));
+}
+
+bool CMakeSabunData::LoadFromBuffer(platform::ByteBuffer bytes) {
+  if (bytes.empty()) return false;
+  patchBytes = std::move(bytes);
   patchSize = patchBytes.size();
   const std::span<const uint8_t> patch(patchBytes);
 

@@ -109,6 +109,8 @@ class CMakeSabunData : public COpenTypeObject {
   bool LoadFromResource(int resourceId);
   bool LoadFromFile(const std::string& path);
   bool LoadFromBytes(std::span<const uint8_t> bytes);
+  // The same, taking the bytes over.
+  bool LoadFromBuffer(platform::ByteBuffer bytes);
 
   CSabunTagObject* FindRecordByIndex(int directoryIndex) const;
   CSabunTagObject* FindRecordByTag(const char* tagText) const;
@@ -129,7 +131,7 @@ class CMakeSabunData : public COpenTypeObject {
   uint8_t tableCount = 0;
   std::array<uint8_t, 8> revisionDate{};
   size_t patchSize = 0;
-  std::vector<uint8_t> patchBytes;
+  platform::ByteBuffer patchBytes;
   std::vector<std::unique_ptr<CSabunTagObject>> records;
 
   std::unique_ptr<COpenTypeManager> oldFont;  // builder only

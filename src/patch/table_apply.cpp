@@ -32,7 +32,7 @@ bool BlocksFit(const CSabunTagObject& sabun, std::span<const uint8_t> oldData,
 }  // namespace
 
 bool CTagObject::ApplySabun(const CSabunTagObject& sabun) {
-  newData.clear();
+  newData = platform::ByteBuffer();
   newTag = {};
   newCheckSum = 0;
   newOffset = 0;
@@ -52,7 +52,7 @@ bool CTagObject::ApplySabun(const CSabunTagObject& sabun) {
     return false;
   }
 
-  newData.assign(static_cast<size_t>(bufferSize), 0);
+  newData = platform::ZeroedBuffer(static_cast<size_t>(bufferSize));
   paddedLength = static_cast<uint32_t>(checkedLength);
   if (!sabun.hasDifference) {
     // Padding bytes past the end of the file read as zero.

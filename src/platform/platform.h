@@ -10,6 +10,8 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/byte_buffer.h"
+
 namespace refontis::platform {
 
 enum class ShareMode { kExclusive, kShared };
@@ -35,7 +37,9 @@ class WritableFile {
  public:
   virtual ~WritableFile() = default;
   [[nodiscard]] virtual bool Write(std::span<const uint8_t> bytes) = 0;
-  // Flushes and closes; false when any written byte may not have reached the file.
+  // Makes what was written durable on the disk.
+  [[nodiscard]] virtual bool Sync() = 0;
+  // Closes; false when any written byte may not have reached the file.
   [[nodiscard]] virtual bool Close() = 0;
 };
 
@@ -139,12 +143,13 @@ Platform& NativePlatform();
 
 // Reads a whole file. `slack` zero bytes are appended after the content (readers of padded
 // tables rely on them). Nothing when the file cannot be opened, is empty, or is 2 GiB or more.
-std::optional<std::vector<uint8_t>> ReadWholeFile(Platform& platform, const std::string& path,
-                                                  ShareMode mode, size_t slack);
+std::optional<ByteBuffer> ReadWholeFile(Platform& platform, const std::string& path,
+                                        ShareMode mode, size_t slack);
 
-// Creates `path` and writes `bytes` into it; false when any step fails.
+// Creates `path` and writes `bytes` into it, on the disk before it returns when `durable`;
+// false when any step fails.
 bool WriteWholeFile(Platform& platform, const std::string& path, std::span<const uint8_t> bytes,
-                    CreateMode mode);
+                    CreateMode mode, bool durable = false);
 
 // Creates a new file in the temporary folder named time + (rand() % 255) + suffix, never
 // opening a file or link that already exists: on a collision a new random part is drawn, a

@@ -258,7 +258,7 @@ TEST_F(PatchLoaderTest, LoadFromFileGivesTheSameAsTheResource) {
   const Bytes bytes = test::BuildPatch(TwoRecordPatch());
   platform.files["/fonts/p.pa"] = bytes;
   ASSERT_TRUE(patch.LoadFromFile("/fonts/p.pa"));
-  EXPECT_EQ(patch.patchBytes, bytes);
+  EXPECT_EQ(Bytes(patch.patchBytes.begin(), patch.patchBytes.end()), bytes);
   ASSERT_EQ(patch.records.size(), 2u);
   EXPECT_EQ(patch.records[1]->copyBlocks.size(), 1u);
 }

@@ -39,12 +39,27 @@ class MemoryWritableFile : public platform::WritableFile {
     target_.insert(target_.end(), bytes.begin(), bytes.end());
     return true;
   }
+  bool Sync() override { return !failing_; }
   bool Close() override { return !failing_; }
 
  private:
   std::vector<uint8_t>& target_;
   bool failing_;
 };
+
+// The first separator of `path`; in code page 932 a trail byte that looks like one is none.
+size_t FindSeparator(const std::string& path, char sep, platform::PathStyle style) {
+  for (size_t k = 0; k < path.size(); ++k) {
+    const auto c = static_cast<unsigned char>(path[k]);
+    if (style == platform::PathStyle::kWindowsCp932 &&
+        ((c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC))) {
+      ++k;
+      continue;
+    }
+    if (path[k] == sep) return k;
+  }
+  return std::string::npos;
+}
 
 }  // namespace
 
@@ -73,7 +88,11 @@ std::unique_ptr<platform::WritableFile> FakePlatform::CreateForWrite(const std::
 
 bool FakePlatform::DeleteFile(const std::string& path) {
   if (redirectionOff) deletedWhileRedirectionOff.push_back(path);
-  return files.erase(path) != 0;
+  auto it = files.find(path);
+  if (it == files.end()) return false;
+  deletions.emplace_back(path, it->second);
+  files.erase(it);
+  return true;
 }
 
 bool FakePlatform::FileExists(const std::string& path) { return files.count(path) != 0; }
@@ -93,6 +112,7 @@ bool FakePlatform::CopyFile(const std::string& from, const std::string& to, bool
 
 std::optional<std::vector<platform::FolderEntry>> FakePlatform::ListFolder(
     const std::string& folder) {
+  if (unlistable.count(folder) != 0) return std::nullopt;
   const char sep = Separator();
   std::vector<platform::FolderEntry> entries;
   std::set<std::string> seenFolders;
@@ -101,7 +121,7 @@ std::optional<std::vector<platform::FolderEntry>> FakePlatform::ListFolder(
     if (path.size() <= folder.size() || path.compare(0, folder.size(), folder) != 0) return;
     exists = true;
     const std::string rest = path.substr(folder.size());
-    const size_t cut = rest.find(sep);
+    const size_t cut = FindSeparator(rest, sep, style);
     if (cut == std::string::npos) {
       if (isFile) {
         entries.push_back({rest, readOnly.count(path) ? platform::kAttributeReadOnly : 0u});
@@ -114,6 +134,9 @@ std::optional<std::vector<platform::FolderEntry>> FakePlatform::ListFolder(
   for (const auto& [path, bytes] : files) addChild(path, true);
   for (const auto& path : folders) addChild(path, false);
   if (!exists) return std::nullopt;
+  // Sorted by name, as a Windows volume lists a folder, whichever way a folder came to exist.
+  std::stable_sort(entries.begin(), entries.end(),
+                   [](const auto& x, const auto& y) { return x.name < y.name; });
   entries.insert(entries.begin(), {{".", platform::kAttributeDirectory},
                                    {"..", platform::kAttributeDirectory}});
   return entries;

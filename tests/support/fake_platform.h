@@ -76,9 +76,12 @@ class FakePlatform : public platform::Platform {
   std::set<std::string> failingCopies;      // CopyFile to this path writes half, then fails
   std::set<std::string> corruptingCopies;   // CopyFile to this path flips the last byte
   std::map<std::string, int> failOpenNumber;  // the k-th OpenForRead of a path fails (from 1)
+  std::set<std::string> unlistable;         // ListFolder of these folders fails
   std::map<std::string, int> openCount;
   std::vector<std::string> opened;          // every path opened for reading, in order
   std::vector<std::string> created;         // every path created, in order
+  // Every file deleted, in order, with the content it had then.
+  std::vector<std::pair<std::string, std::vector<uint8_t>>> deletions;
   std::vector<std::string> messages;        // every message shown, in order
 
   // System services.

@@ -152,12 +152,12 @@ void PrintVerdicts(const std::vector<TableVerdict>& verdicts, bool onlyChanged,
   for (const auto& v : verdicts) {
     const CTagObject* oldTable = oldFont.FindTable(v.tag.c_str());
     const CTagObject* newTable = newFont.FindTable(v.tag.c_str());
-    const bool changed = oldTable == nullptr || newTable == nullptr ||
-                         oldTable->length != newTable->length ||
-                         !std::equal(oldTable->data.begin(), oldTable->data.begin() + oldTable->length,
-                                     newTable->data.begin());
+    const bool changed =
+        oldTable == nullptr || newTable == nullptr || oldTable->length != newTable->length ||
+        !std::equal(oldTable->data.begin(), oldTable->data.begin() + oldTable->length,
+                    newTable->data.begin());
     if (onlyChanged && !changed) continue;
-    const char* verdict = !v.selected ? "not selected (old table kept)"
+    const char* verdict = !v.selected  ? "not selected (old table kept)"
                           : !v.present ? "MISSING from the rebuilt font"
                           : v.equal    ? "equal"
                                        : "DIFFERENT";
@@ -230,10 +230,11 @@ int BuildCommand(int argc, char** argv) {
               o.paths[2].c_str(), builder.patchSize, builder.records.size(), analysed,
               builder.records.size() - static_cast<size_t>(analysed), seconds);
 
-  // Check our own work: the patch must rebuild the new font from the old one.
+  // Check our own work: the patch must rebuild the new font from the old one. The builder's old
+  // font is rebuilt in place (its file bytes stay as loaded), so no third font is held.
   int problems = ReportUnapplicable(*builder.oldFont, *builder.newFont);
-  COpenTypeManager rebuilt(platform);
-  const std::string refusal = LoadOldFontForRebuild(rebuilt, o.paths[0]);
+  COpenTypeManager& rebuilt = *builder.oldFont;
+  const std::string refusal = ReadName13ForRebuild(rebuilt);
   if (!refusal.empty()) {
     std::printf("  %s: the patch cannot be applied to it\n", refusal.c_str());
     return 2;
@@ -259,9 +260,8 @@ int VerifyCommand(int argc, char** argv) {
     return 1;
   }
   platform::Platform& platform = platform::NativePlatform();
-  COpenTypeManager oldFont(platform), newFont(platform), original(platform);
-  if (newFont.LoadFont(o.paths[1], nullptr, nullptr, 1, 0) != 0 ||
-      original.LoadFont(o.paths[0], nullptr, nullptr, 1, 0) != 0) {
+  COpenTypeManager oldFont(platform), newFont(platform);
+  if (newFont.LoadFont(o.paths[1], nullptr, nullptr, 1, 0) != 0) {
     std::fprintf(stderr, "refontis-patch verify: a font cannot be loaded\n");
     return 1;
   }
@@ -277,7 +277,8 @@ int VerifyCommand(int argc, char** argv) {
     return 1;
   }
   int bad = 0;
-  PrintVerdicts(CompareWithNewFont(oldFont.NewFontImage(), newFont), false, original, newFont, &bad);
+  // The rebuild leaves the old font's loaded bytes as they were: they still tell what changed.
+  PrintVerdicts(CompareWithNewFont(oldFont.NewFontImage(), newFont), false, oldFont, newFont, &bad);
   const uint32_t sum = WordSum(oldFont.NewFontImage(), oldFont.NewFontImage().size());
   std::printf("rebuilt font: %zu bytes, word sum %s\n", oldFont.NewFontImage().size(),
               Hex32(sum).c_str());

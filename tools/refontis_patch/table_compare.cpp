@@ -11,7 +11,7 @@ namespace refontis::tools {
 namespace {
 
 // The bytes of the table with this tag in a font image, or nothing.
-std::optional<std::vector<uint8_t>> TableBytes(std::span<const uint8_t> font, const char* tag) {
+std::optional<std::span<const uint8_t>> TableBytes(std::span<const uint8_t> font, const char* tag) {
   uint16_t numTables = 0;
   if (!ReadU16At(font, 4, &numTables)) return std::nullopt;
   for (size_t i = 0; i < numTables; ++i) {
@@ -20,7 +20,7 @@ std::optional<std::vector<uint8_t>> TableBytes(std::span<const uint8_t> font, co
     if (!ReadU32At(font, at + 8, &offset) || !ReadU32At(font, at + 12, &length)) break;
     if (std::memcmp(font.data() + at, tag, 4) != 0) continue;
     if (!RangeInside(offset, length, font.size())) return std::nullopt;
-    return std::vector<uint8_t>(font.begin() + offset, font.begin() + offset + length);
+    return font.subspan(offset, length);
   }
   return std::nullopt;
 }
@@ -62,10 +62,16 @@ std::vector<TableVerdict> CompareWithNewFont(std::span<const uint8_t> image,
     auto rebuilt = TableBytes(image, table->tagText);
     v.present = rebuilt.has_value();
     if (rebuilt) {
-      std::vector<uint8_t> wanted(table->data.begin(), table->data.begin() + table->length);
-      MaskCarriedOver(table->tagText, wanted);
-      MaskCarriedOver(table->tagText, *rebuilt);
-      v.equal = wanted == *rebuilt;
+      const auto wanted = table->data.first(table->length);
+      if (std::strcmp(table->tagText, "head") == 0 || std::strcmp(table->tagText, "name") == 0) {
+        // Small tables: compared as masked copies.
+        std::vector<uint8_t> a(wanted.begin(), wanted.end()), b(rebuilt->begin(), rebuilt->end());
+        MaskCarriedOver(table->tagText, a);
+        MaskCarriedOver(table->tagText, b);
+        v.equal = a == b;
+      } else {
+        v.equal = std::equal(wanted.begin(), wanted.end(), rebuilt->begin(), rebuilt->end());
+      }
     }
     verdicts.push_back(v);
   }
@@ -74,6 +80,10 @@ std::vector<TableVerdict> CompareWithNewFont(std::span<const uint8_t> image,
 
 std::string LoadOldFontForRebuild(COpenTypeManager& font, const std::string& path) {
   if (font.LoadFont(path, nullptr, nullptr, 1, 0) != 0) return "the old font cannot be loaded";
+  return ReadName13ForRebuild(font);
+}
+
+std::string ReadName13ForRebuild(COpenTypeManager& font) {
   font.macName13 = EmptyName13Text();
   font.winName13 = EmptyName13Text();
   for (size_t i = 0; i < font.header.numTables; ++i) {

@@ -24,5 +24,7 @@ std::vector<TableVerdict> CompareWithNewFont(std::span<const uint8_t> image,
 // Loads OLD as the update job does: LoadFont and both name-ID-13 strings. Empty on success,
 // else the reason.
 std::string LoadOldFontForRebuild(COpenTypeManager& font, const std::string& path);
+// The same for a font already loaded: both name-ID-13 strings.
+std::string ReadName13ForRebuild(COpenTypeManager& font);
 
 }  // namespace refontis::tools

@@ -43,8 +43,8 @@ bool PosixPlatform::CopyFile(const std::string& from, const std::string& to, boo
     ::close(in);
     return false;
   }
-  // Truncated only once it is known not to be the source itself: copying a file onto itself
-  // (another name or link for it) must not empty it.
+  // Never truncated before it is known not to be the source itself: copying a file onto
+  // itself (another name or link for it) must not empty it.
   const int flags = O_WRONLY | O_CREAT | O_CLOEXEC | (failIfExists ? O_EXCL : 0);
   const int out = ::open(to.c_str(), flags, st.st_mode & 0777);
   if (out < 0) {
@@ -52,14 +52,17 @@ bool PosixPlatform::CopyFile(const std::string& from, const std::string& to, boo
     return false;
   }
   struct stat target {};
-  if (::fstat(out, &target) != 0 || (target.st_dev == st.st_dev && target.st_ino == st.st_ino) ||
-      ::ftruncate(out, 0) != 0) {
+  if (::fstat(out, &target) != 0 || (target.st_dev == st.st_dev && target.st_ino == st.st_ino)) {
     ::close(out);
     ::close(in);
     return false;
   }
+  // Written over the old content and cut to length afterwards: a revised font is about as
+  // long as the one it replaces, and overwriting its blocks costs less than freeing them all
+  // and allocating them again.
   std::vector<uint8_t> buffer(1 << 20);
   bool ok = true;
+  off_t written = 0;
   for (;;) {
     const ssize_t r = ::read(in, buffer.data(), buffer.size());
     if (r < 0 && errno == EINTR) continue;
@@ -69,7 +72,9 @@ bool PosixPlatform::CopyFile(const std::string& from, const std::string& to, boo
       ok = false;
       break;
     }
+    written += r;
   }
+  ok = ok && ::ftruncate(out, written) == 0;
   ok = ::fsync(out) == 0 && ok;
   ok = ::close(out) == 0 && ok;
   ::close(in);
@@ -84,31 +89,45 @@ std::string PosixPlatform::TempFolder() {
 }
 
 std::optional<std::vector<FolderEntry>> PosixPlatform::ListFolder(const std::string& folder) {
-  DIR* dir = ::opendir(folder.c_str());
-  if (dir == nullptr) return std::nullopt;
+  // Read with getdents64 itself: opendir would pay one more stat for every folder of a walk.
+  const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (fd < 0) return std::nullopt;
   struct stat self {};
-  if (::fstat(::dirfd(dir), &self) != 0) {
-    ::closedir(dir);
+  if (::fstat(fd, &self) != 0) {
+    ::close(fd);
     return std::nullopt;
   }
   std::vector<FolderEntry> entries;
-  while (const dirent* e = ::readdir(dir)) {
-    FolderEntry entry{e->d_name, 0};
-    struct stat st {};
-    // Links are followed, as a Windows walk enters a linked folder; a dangling one is dropped.
-    if (::fstatat(::dirfd(dir), e->d_name, &st, 0) != 0) continue;
-    if (S_ISDIR(st.st_mode)) {
-      const bool dotEntry = entry.name == "." || entry.name == "..";
-      if (!dotEntry && st.st_dev != self.st_dev) continue;  // another drive or /proc and the like
-      entry.attributes |= kAttributeDirectory;
-    } else if (!S_ISREG(st.st_mode)) {
-      continue;  // devices, sockets, pipes: nothing a font could be
-    } else if ((st.st_mode & S_IWUSR) == 0) {
-      entry.attributes |= kAttributeReadOnly;
+  alignas(struct dirent64) char buffer[32768];
+  for (;;) {
+    const ssize_t got = ::getdents64(fd, buffer, sizeof buffer);
+    if (got < 0 && errno == EINTR) continue;
+    if (got <= 0) break;  // the end, or an error: what was listed so far stands
+    for (ssize_t at = 0; at < got;) {
+      const auto* e = reinterpret_cast<const struct dirent64*>(buffer + at);
+      at += e->d_reclen;
+      FolderEntry entry{e->d_name, 0};
+      if (entry.name == "." || entry.name == "..") {
+        // Folders by definition; a walk of a large tree would pay a look-up for each otherwise.
+        entry.attributes = kAttributeDirectory;
+        entries.push_back(std::move(entry));
+        continue;
+      }
+      struct stat st {};
+      // Links are followed, as a Windows walk enters a linked folder; a dangling one is dropped.
+      if (::fstatat(fd, e->d_name, &st, 0) != 0) continue;
+      if (S_ISDIR(st.st_mode)) {
+        if (st.st_dev != self.st_dev) continue;  // another drive or /proc and the like
+        entry.attributes |= kAttributeDirectory;
+      } else if (!S_ISREG(st.st_mode)) {
+        continue;  // devices, sockets, pipes: nothing a font could be
+      } else if ((st.st_mode & S_IWUSR) == 0) {
+        entry.attributes |= kAttributeReadOnly;
+      }
+      entries.push_back(std::move(entry));
     }
-    entries.push_back(std::move(entry));
   }
-  ::closedir(dir);
+  ::close(fd);
   return entries;
 }
 

@@ -62,12 +62,13 @@ class PosixWritableFile : public WritableFile {
     return true;
   }
 
+  bool Sync() override { return fd_ >= 0 && ::fsync(fd_) == 0; }
+
   bool Close() override {
     if (fd_ < 0) return false;
-    const bool synced = ::fsync(fd_) == 0;
     const bool closed = ::close(fd_) == 0;
     fd_ = -1;
-    return synced && closed;
+    return closed;
   }
 
  private:

@@ -50,12 +50,13 @@ class Win32WritableFile : public WritableFile {
     }
     return true;
   }
+  bool Sync() override { return h_ != INVALID_HANDLE_VALUE && FlushFileBuffers(h_) != 0; }
+
   bool Close() override {
     if (h_ == INVALID_HANDLE_VALUE) return false;
-    const bool flushed = FlushFileBuffers(h_) != 0;
     const bool closed = CloseHandle(h_) != 0;
     h_ = INVALID_HANDLE_VALUE;
-    return flushed && closed;
+    return closed;
   }
 
  private:
