@@ -1,11 +1,11 @@
 // The whole rebuild: a loaded old font and a patch resource give the revised font file.
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <random>
 #include <functional>
 
 #include "otf/open_type_manager.h"
@@ -345,9 +345,13 @@ TEST(FontRebuild, UncreatableOutputGivesElevenAndNoFile) {
 class TempDir {
  public:
   TempDir() {
-    std::string pattern =
-        (std::filesystem::temp_directory_path() / "refontis-rebuild-XXXXXX").string();
-    path_ = mkdtemp(pattern.data()) ? pattern : std::string();
+    std::random_device random;
+    for (int attempt = 0; attempt < 100 && path_.empty(); ++attempt) {
+      const auto candidate = std::filesystem::temp_directory_path() /
+                             ("refontis-rebuild-" + std::to_string(random()));
+      std::error_code error;
+      if (std::filesystem::create_directory(candidate, error)) path_ = candidate.string();
+    }
   }
   ~TempDir() {
     if (!path_.empty()) std::filesystem::remove_all(path_);
