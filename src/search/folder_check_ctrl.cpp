@@ -1,6 +1,7 @@
 // The font search.
 #include "search/folder_check_ctrl.h"
 
+#include <algorithm>
 #include <cstdio>
 
 #include "config/res_file_ctrl.h"
@@ -43,6 +44,12 @@ std::vector<std::string> DownloadFolderPatterns(char separator) {
     patterns.push_back(p);
   }
   return patterns;
+}
+
+// The whole name is one of the product codes (no extension, case-sensitive).
+bool IsProductCode(const std::string& name) {
+  const auto& codes = ProductCodes();
+  return std::find(codes.begin(), codes.end(), name) != codes.end();
 }
 
 }  // namespace
@@ -97,7 +104,10 @@ bool CFolderCheckCtrl::CollectFixedDrives(FolderSearchCallback callback, OwnerWi
   const auto roots = platform_.LogicalDriveRoots();
   if (!roots) return false;
   for (const std::string& root : *roots) {
-    if (platform_.GetDriveType(root) == platform::kDriveFixed) {
+    // A set of drives: a second search must not walk a drive twice.
+    const bool known = std::any_of(drives_.begin(), drives_.end(),
+                                   [&](const auto& drive) { return drive.first == root; });
+    if (!known && platform_.GetDriveType(root) == platform::kDriveFixed) {
       drives_.emplace_back(root, platform::kDriveFixed);
     }
     if (Report(callback, window, Format("%sドライブを検索しました。", root))) return false;
@@ -124,21 +134,24 @@ bool CFolderCheckCtrl::SearchFolder(const std::string& folder, FolderSearchCallb
       continue;
     }
     if ((entry.attributes & platform::kAttributeReadOnly) != 0) continue;
+    // Most files are neither: their full path is never formed.
+    const bool fontName = entry.name.find(".otf") != std::string::npos;
+    const bool codeName = downloadCheck_ == 1 && IsProductCode(entry.name);
+    if (!fontName && !codeName) continue;
     const std::string fullPath = folder + entry.name;
-    if (entry.name.find(".otf") != std::string::npos) {
+    if (fontName) {
       if (const PatchEntry* patch = MatchPatchEntry(fullPath, entry.name)) {
-        found_.push_back(std::make_unique<FoundFontRecord>(FoundFontRecord{fullPath, patch->version}));
+        found_.push_back(
+            std::make_unique<FoundFontRecord>(FoundFontRecord{fullPath, patch->version}));
       }
     }
-    if (downloadCheck_ == 1) CheckDownloadFile(fullPath, entry.name);
+    if (codeName) CheckDownloadFile(fullPath, entry.name);
   }
   return true;
 }
 
 void CFolderCheckCtrl::CheckDownloadFile(const std::string& fullPath, const std::string& name) {
-  bool isCode = false;
-  for (const std::string& code : ProductCodes()) isCode = isCode || code == name;
-  if (!isCode) return;
+  if (!IsProductCode(name)) return;
   constexpr size_t kEarliest = 6;  // past a drive root and a few bytes of the user folder
   for (const std::string& pattern : DownloadFolderPatterns(platform_.Separator())) {
     const size_t at = FindMultibyte(fullPath, pattern, platform_.GetPathStyle());

@@ -1,5 +1,6 @@
 // The per-font update job: rebuild an installed font through a temporary file, copy it back
 // and verify it; the installed font is never left corrupt.
+#include <algorithm>
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -20,11 +21,25 @@ std::string Format(const char* pattern, const std::string& argument) {
 }
 
 // The sum of the file's big-endian words over its first length / 4 words; nothing when it
-// cannot be read back.
+// cannot be read back whole. Read in pieces: a second copy of a large font in memory would
+// cost more than the reading.
 std::optional<uint32_t> ReadBackSum(platform::Platform& platform, const std::string& path) {
-  const auto bytes = platform::ReadWholeFile(platform, path, platform::ShareMode::kShared, 0);
-  if (!bytes) return std::nullopt;
-  return WordSum(*bytes, bytes->size() / 4 * 4);
+  auto file = platform.OpenForRead(path, platform::ShareMode::kShared);
+  if (!file) return std::nullopt;
+  const int64_t length = file->Length();
+  if (length <= 0) return std::nullopt;
+  std::vector<uint8_t> piece(size_t{1} << 20);  // a multiple of 4: words never straddle pieces
+  uint32_t sum = 0;
+  int64_t done = 0;
+  while (done < length) {
+    const size_t want =
+        static_cast<size_t>(std::min<int64_t>(length - done, int64_t(piece.size())));
+    const int64_t got = file->Read(std::span<uint8_t>(piece.data(), want));
+    if (got != static_cast<int64_t>(want)) return std::nullopt;
+    sum += WordSum(piece, want / 4 * 4);
+    done += got;
+  }
+  return sum;
 }
 
 // Puts the original font back over the installed file and checks it byte for byte.
@@ -32,12 +47,29 @@ void RestoreOriginal(platform::Platform& platform, const std::string& path,
                      std::span<const uint8_t> original) {
   constexpr int kAttempts = 3;
   for (int attempt = 0; attempt < kAttempts; ++attempt) {
-    if (!platform::WriteWholeFile(platform, path, original, platform::CreateMode::kCreateAlways)) {
+    if (!platform::WriteWholeFile(platform, path, original, platform::CreateMode::kCreateAlways,
+                                  /*durable=*/true)) {
       continue;
     }
     const auto back = platform::ReadWholeFile(platform, path, platform::ShareMode::kShared, 0);
     if (back && std::equal(back->begin(), back->end(), original.begin(), original.end())) return;
   }
+}
+
+// Whether the loaded font identifies (fifth name and head revision) as another font than the
+// one the patch was made for.
+bool HoldsAnotherFont(COpenTypeManager& font, const PatchEntry& entry) {
+  std::string name;
+  uint32_t revision = 0;
+  bool haveName = false, haveRevision = false;
+  for (size_t i = 0; i < font.header.numTables && !haveName; ++i) {
+    haveName = font.ReadFontName(font.DirectoryRecord(i), &name);
+  }
+  for (size_t i = 0; i < font.header.numTables && !haveRevision; ++i) {
+    haveRevision = font.ReadFontRevision(font.DirectoryRecord(i), &revision);
+  }
+  // Unidentified fonts take the usual way, to the code that says what is wrong with them.
+  return haveName && haveRevision && (revision != entry.version || name != entry.headerFontName);
 }
 
 }  // namespace
@@ -63,8 +95,17 @@ int COpenTypeManager::UpdateFont(const std::string& path, uint32_t versionKey,
     return kUpdatePatchUnreadable;  // no patch for this font: nothing can rebuild it
   }
 
-  // The original bytes stay with us until the replaced file has been verified.
-  const std::vector<uint8_t> original(FileContent().begin(), FileContent().end());
+  // A font reached through a second path (a folder link) was revised by an earlier job of this
+  // run; the patch applied to it again would copy bytes out of the revised tables and corrupt
+  // it. A font that tells another name or revision than the patch's is left as it is.
+  if (HoldsAnotherFont(*this, *entry)) {
+    Release();
+    return kUpdateOk;
+  }
+
+  // The original bytes stay loaded (the rebuild only reads them) until the replaced file has
+  // been verified.
+  const std::span<const uint8_t> original = FileContent();
 
   // Reserved exclusively: the rebuild then writes into our own new file, never through a link
   // planted in the shared temporary folder.
@@ -84,8 +125,8 @@ int COpenTypeManager::UpdateFont(const std::string& path, uint32_t versionKey,
                            Format("%sの改訂をしています。", path).c_str(),
                            "テンポラリフォルダからファイルをコピーしています。");
       const auto sum = ReadBackSum(platform_, path);
-      result = !sum ? kUpdateReadBackFailed
-                    : (*sum == expectedFileSum ? kUpdateOk : kUpdateSumMismatch);
+      result =
+          !sum ? kUpdateReadBackFailed : (*sum == expectedFileSum ? kUpdateOk : kUpdateSumMismatch);
     }
     if (result != kUpdateOk) RestoreOriginal(platform_, path, original);
   }
