@@ -62,4 +62,17 @@ for font in "$data"/fonts/new/*.new.otf; do
 done
 leftover=$(find "$sandbox/tmp" -type f ! -name '*.lock')
 [ -z "$leftover" ] || fail "temporary files were left: $leftover"
-echo "PASS: 22 sandbox fonts revised through the terminal program"
+
+# Ended by a signal at the start page: the terminal is given back and the temporary
+# configuration file goes too.
+tmux -L "$socket" kill-session -t run
+rm -f "$sandbox/exit"
+tmux -u -L "$socket" new-session -d -s run -x 140 -y 50 "$bin; echo \$? >$sandbox/exit; sleep 600"
+wait_for "改訂対象です" start-again
+[ -n "$(find "$sandbox/tmp" -name '*.ini')" ] || fail "no temporary configuration while running"
+tmux -L "$socket" send-keys -t run C-c
+for ((i = 0; i < 50; i++)); do [ -s "$sandbox/exit" ] && break; sleep 0.1; done
+[ "$(cat "$sandbox/exit" 2>/dev/null)" = 130 ] || fail "Ctrl-C did not end the program with 130"
+[ -z "$(find "$sandbox/tmp" -name '*.ini')" ] || fail "Ctrl-C left the temporary configuration"
+tmux -L "$socket" capture-pane -p -t run | grep -qF "改訂対象です" && fail "the screen was not given back"
+echo "PASS: 22 sandbox fonts revised through the terminal program; Ctrl-C cleans up"
