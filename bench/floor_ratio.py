@@ -42,9 +42,9 @@ def main():
                   [f'--benchmark_repetitions={args.repetitions}'])
     best = {}
     for r in results:
-        if r.get('run_type') != 'iteration' or 'error_occurred' in r and r['error_occurred']:
-            if r.get('error_occurred'):
-                sys.exit(f"{r['name']}: {r.get('error_message', 'failed')}")
+        if r.get('error_occurred'):
+            sys.exit(f"{r['name']}: {r.get('error_message', 'failed')}")
+        if r.get('run_type') != 'iteration':
             continue
         name = r['name'].split('/')[0]
         ms = r['real_time'] * {'ns': 1e-6, 'us': 1e-3, 'ms': 1.0, 's': 1e3}[r['time_unit']]

@@ -2,11 +2,12 @@
 // platform, against its floor in the same run: find -xdev -maxdepth 8 -name '*.otf*'.
 //
 // REFONTIS_SEARCH_TREE=ROOT search_bench --benchmark_repetitions=3
-// (bench/search_bench.py generates the tree, runs this and reports best-of-3 and the ratio.)
+// (bench/make_search_tree.py makes the tree; bench/floor_ratio.py reports best-of-3 and the
+// ratio.)
 #include <benchmark/benchmark.h>
+#include <fcntl.h>
 #include <spawn.h>
 #include <sys/wait.h>
-#include <fcntl.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -100,14 +101,14 @@ void BM_SearchFolder(benchmark::State& state) {
 
 void BM_FindFloor(benchmark::State& state) {
   for (auto _ : state) {
-    const char* argv[] = {"find", treeRoot.c_str(), "-xdev", "-maxdepth", "8",
-                          "-name", "*.otf*", nullptr};
+    const char* argv[] = {"find", treeRoot.c_str(), "-xdev",  "-maxdepth",
+                          "8",    "-name",          "*.otf*", nullptr};
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
     posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
     pid_t pid = 0;
-    const int spawned = posix_spawnp(&pid, "find", &actions, nullptr,
-                                     const_cast<char* const*>(argv), environ);
+    const int spawned =
+        posix_spawnp(&pid, "find", &actions, nullptr, const_cast<char* const*>(argv), environ);
     posix_spawn_file_actions_destroy(&actions);
     int status = 0;
     if (spawned != 0 || waitpid(pid, &status, 0) != pid || !WIFEXITED(status) ||

@@ -28,7 +28,7 @@ namespace refontis {
 namespace {
 
 const std::string kStem = "NotoSansBench-Regular";
-std::string oldPath, workFolder, installedPath, copyTarget;
+std::string oldPath, newPath, workFolder, installedPath, copyTarget;
 std::vector<uint8_t> oldBytes;
 uint32_t versionKey = 0;
 platform::PosixPlatform* posix = nullptr;
@@ -44,17 +44,25 @@ bool Setup() {
     std::fprintf(stderr, "REFONTIS_REAL_FONTS must name the real-font fixtures\n");
     return false;
   }
-  oldPath = std::string(fonts) + "/noto-sans-old.otf";
-  const std::string newPath = std::string(fonts) + "/noto-sans-new.otf";
-  oldBytes = ReadFile(oldPath);
   char pattern[] = "/tmp/refontis-update-bench-XXXXXX";
-  if (oldBytes.empty() || ::mkdtemp(pattern) == nullptr) return false;
+  if (::mkdtemp(pattern) == nullptr) return false;
   workFolder = pattern;
   installedPath = workFolder + "/" + kStem + ".otf";
   copyTarget = workFolder + "/cp-target.otf";
 
   static platform::PosixPlatform platform;
   posix = &platform;
+  // Copies of our own: the fixtures may be locked for reading by tests running meanwhile, and
+  // the floor then copies within the same file system as the job.
+  oldPath = workFolder + "/old.otf";
+  newPath = workFolder + "/new.otf";
+  oldBytes = ReadFile(std::string(fonts) + "/noto-sans-old.otf");
+  const std::vector<uint8_t> newBytes = ReadFile(std::string(fonts) + "/noto-sans-new.otf");
+  if (oldBytes.empty() || newBytes.empty() ||
+      !platform::WriteWholeFile(platform, oldPath, oldBytes, platform::CreateMode::kCreateNew) ||
+      !platform::WriteWholeFile(platform, newPath, newBytes, platform::CreateMode::kCreateNew)) {
+    return false;
+  }
   CMakeSabunData builder(platform);
   if (!builder.LoadFonts(oldPath, newPath, nullptr, nullptr)) return false;
   CUpdateInfoCtrl::Reset();
@@ -69,8 +77,8 @@ bool Setup() {
   if (!builder.MakeSabun(patchPath, nullptr, nullptr, 1, 0)) return false;
   versionKey = builder.fontRevision;
   platform.Resources().AddCopy("FONT_PA", 2001, ReadFile(patchPath));
-  const std::string ini = "[UPDATE_FONT]\r\nMAXNUM=1\r\nFONT_PAFILE1=" + kStem +
-                          ".pa\r\nFONT_RESNUM1=2001\r\n";
+  const std::string ini =
+      "[UPDATE_FONT]\r\nMAXNUM=1\r\nFONT_PAFILE1=" + kStem + ".pa\r\nFONT_RESNUM1=2001\r\n";
   platform.Resources().AddCopy("INIFILE", 2000, std::vector<uint8_t>(ini.begin(), ini.end()));
   return CFolderCheckCtrl::Instance(platform).PatchCount() == 1;
 }
@@ -78,7 +86,8 @@ bool Setup() {
 void Teardown() {
   CFolderCheckCtrl::DeleteInstance();
   CResFileCtrl::DeleteInstance();
-  for (const std::string& p : {installedPath, copyTarget, workFolder + "/" + kStem + ".pa"}) {
+  for (const std::string& p :
+       {installedPath, copyTarget, oldPath, newPath, workFolder + "/" + kStem + ".pa"}) {
     ::unlink(p.c_str());
   }
   ::rmdir(workFolder.c_str());
@@ -130,6 +139,7 @@ int main(int argc, char** argv) {
   benchmark::Initialize(&argc, argv);
   if (!refontis::Setup()) {
     std::fprintf(stderr, "setup failed\n");
+    refontis::Teardown();
     return 2;
   }
   benchmark::RunSpecifiedBenchmarks();
