@@ -8,6 +8,7 @@
 #include "app/dialogs.h"
 #include "app/environment_checks.h"
 #include "config/res_file_ctrl.h"
+#include "otf/format_text.h"
 #include "otf/open_type_manager.h"
 #include "otf/path_parts.h"
 #include "search/folder_check_ctrl.h"
@@ -19,11 +20,7 @@ constexpr int kPauseAfterFontMs = 300;
 constexpr char kFontCacheFile[] = "fntcache.dat";
 
 std::string FormatMessage(int id, const std::string& argument) {
-  const std::string pattern = LoadString(id);
-  const int n = std::snprintf(nullptr, 0, pattern.c_str(), argument.c_str());
-  std::string out(static_cast<size_t>(n < 0 ? 0 : n), '\0');
-  std::snprintf(out.data(), out.size() + 1, pattern.c_str(), argument.c_str());
-  return out;
+  return FormatText(LoadString(id).c_str(), argument);
 }
 
 bool AcceptedOs(int code) {

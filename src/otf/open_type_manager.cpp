@@ -1,4 +1,5 @@
 // Loading a font file into tables, and the readers over its records.
+#include "otf/format_text.h"
 #include "otf/open_type_manager.h"
 
 #include <cstdio>
@@ -16,13 +17,6 @@ namespace {
 constexpr const char* kPermittedTables[] = {"BASE", "CFF ", "GPOS", "GSUB", "OS/2", "VORG",
                                             "cmap", "head", "hhea", "hmtx", "maxp", "name",
                                             "post", "vhea", "vmtx", "EBDT", "EBLC"};
-
-std::string Format(const char* pattern, const std::string& argument) {
-  const int n = std::snprintf(nullptr, 0, pattern, argument.c_str());
-  std::string out(static_cast<size_t>(n < 0 ? 0 : n), '\0');
-  std::snprintf(out.data(), out.size() + 1, pattern, argument.c_str());
-  return out;
-}
 
 bool RecordHasTag(std::span<const uint8_t> record, const char* tagText) {
   return record.size() >= 16 && std::memcmp(record.data(), tagText, 4) == 0;
@@ -91,18 +85,18 @@ int COpenTypeManager::LoadFont(const std::string& path, UpdateProgressCallback p
   fileBytes = std::move(*bytes);
   fileLength = static_cast<int32_t>(fileBytes.size() - 1);
 
-  const std::string line1 = Format("%sの改訂をしています。", path);
+  const std::string line1 = FormatText("%sの改訂をしています。", path);
   auto report = [&](int step, const std::string& line2) {
     return ReportProgress(progress, ownerWindow, OverallPercent(fontIndex, fontCount, step), step,
                           line1.c_str(), line2.c_str());
   };
 
-  if (report(10, Format("%sのファイルをオープンしています。", parts.stem))) return 6;
+  if (report(10, FormatText("%sのファイルをオープンしています。", parts.stem))) return 6;
 
   const auto file = FileContent();
   const bool isCff = header.ReadOffsetTable(file);
   if (isCff) {
-    if (report(20, Format("%sのファイルを読み込んでいます。", parts.stem))) return 6;
+    if (report(20, FormatText("%sのファイルを読み込んでいます。", parts.stem))) return 6;
     for (size_t i = 0; i < header.numTables; ++i) {
       const auto record = DirectoryRecord(i);
       if (record.empty()) return 1;  // the directory runs past the end of the file

@@ -7,6 +7,7 @@
 #include <set>
 #include <string>
 
+#include "otf/format_text.h"
 #include "otf/byte_reader.h"
 #include "otf/checksum.h"
 #include "otf/open_type_manager.h"
@@ -25,19 +26,12 @@ constexpr int kNoName = kUpdateNoName;
 constexpr int kNoHead = kUpdateNoHead;
 constexpr int kCannotCreate = kUpdateCannotCreateTemp;
 
-std::string Format(const char* pattern, const std::string& argument) {
-  const int n = std::snprintf(nullptr, 0, pattern, argument.c_str());
-  std::string out(static_cast<size_t>(n < 0 ? 0 : n), '\0');
-  std::snprintf(out.data(), out.size() + 1, pattern, argument.c_str());
-  return out;
-}
-
 // The progress lines and percentages of one rebuild.
 class RebuildReporter {
  public:
   RebuildReporter(const std::string& oldPath, platform::PathStyle style,
                   UpdateProgressCallback progress, OwnerWindow owner, int total, int index)
-      : line1_(Format("%sの改訂をしています。", oldPath)),
+      : line1_(FormatText("%sの改訂をしています。", oldPath)),
         stem_(SplitPath(oldPath, style).stem),
         progress_(progress),
         owner_(owner),
@@ -48,7 +42,7 @@ class RebuildReporter {
   bool Report(int step, const char* pattern) const {
     const int overall =
         step == 90 ? OverallPercentFloat(index_, total_, step) : OverallPercent(index_, total_, step);
-    const std::string line2 = Format(pattern, stem_);
+    const std::string line2 = FormatText(pattern, stem_);
     return ReportProgress(progress_, owner_, overall, step, line1_.c_str(), line2.c_str());
   }
 

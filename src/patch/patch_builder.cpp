@@ -4,19 +4,13 @@
 #include <cstring>
 #include <string>
 
+#include "otf/format_text.h"
 #include "otf/byte_reader.h"
 #include "patch/sabun_data.h"
 #include "patch/update_info_ctrl.h"
 
 namespace refontis {
 namespace {
-
-std::string Format(const char* pattern, const std::string& a, const std::string& b = {}) {
-  const int n = std::snprintf(nullptr, 0, pattern, a.c_str(), b.c_str());
-  std::string out(static_cast<size_t>(n < 0 ? 0 : n), '\0');
-  std::snprintf(out.data(), out.size() + 1, pattern, a.c_str(), b.c_str());
-  return out;
-}
 
 constexpr size_t kFifthRecord = 6 + 4 * 12;  // offset of name record index 4
 
@@ -67,11 +61,11 @@ bool CMakeSabunData::LoadFonts(const std::string& oldPath, const std::string& ne
   oldFont = std::make_unique<COpenTypeManager>(platform_);
   newFont = std::make_unique<COpenTypeManager>(platform_);
   if (oldFont->LoadFont(oldPath, progress, ownerWindow, 1, 0) != 0) {
-    platform_.ShowMessage(Format("旧フォントを読み込めません（%s）", oldPath));
+    platform_.ShowMessage(FormatText("旧フォントを読み込めません（%s）", oldPath));
     return false;
   }
   if (newFont->LoadFont(newPath, progress, ownerWindow, 1, 0) != 0) {
-    platform_.ShowMessage(Format("新フォントを読み込めません（%s）", newPath));
+    platform_.ShowMessage(FormatText("新フォントを読み込めません（%s）", newPath));
     return false;
   }
   const FifthName oldName = ReadFifthName(*oldFont);
@@ -130,17 +124,17 @@ bool CMakeSabunData::MakeSabun(const std::string& outPath, BuilderProgressCallba
     if (ownerWindow != nullptr && progress != nullptr) {
       const int current = static_cast<int>((t + 1) * 100 / n);
       progress(index * 100 / total + current / total, current,
-               Format("%sのフォントの%sのタグを解析中です", fontNameText, newTable->tagText).c_str(),
+               FormatText("%sのフォントの%sのタグを解析中です", fontNameText, newTable->tagText).c_str(),
                ownerWindow);
     }
   }
   if (!WritePatchFile(outPath)) {
-    platform_.ShowMessage(Format("差分データ作成に失敗（%s）", outPath));
+    platform_.ShowMessage(FormatText("差分データ作成に失敗（%s）", outPath));
     return false;
   }
   if (ownerWindow != nullptr && progress != nullptr) {
     const int overall = static_cast<int>(index * 100.0 / total + 100.0 / total);
-    progress(overall, 100, Format("%sのフォントのパッチファイルを作成しました。", fontNameText).c_str(),
+    progress(overall, 100, FormatText("%sのフォントのパッチファイルを作成しました。", fontNameText).c_str(),
              ownerWindow);
   }
   return true;

@@ -1,4 +1,5 @@
 // The font search.
+#include "otf/format_text.h"
 #include "search/folder_check_ctrl.h"
 
 #include <algorithm>
@@ -20,13 +21,6 @@ std::unique_ptr<CFolderCheckCtrl>& Slot() {
 
 constexpr int kMaxListedDepth = 7;  // folders deeper below a drive root are not listed
 constexpr uint32_t kFolderMessageEvery = 20;
-
-std::string Format(const char* pattern, const std::string& argument) {
-  const int n = std::snprintf(nullptr, 0, pattern, argument.c_str());
-  std::string out(static_cast<size_t>(n < 0 ? 0 : n), '\0');
-  std::snprintf(out.data(), out.size() + 1, pattern, argument.c_str());
-  return out;
-}
 
 bool Report(FolderSearchCallback callback, OwnerWindow window, const std::string& message) {
   return callback != nullptr && callback(message.c_str(), window) != 0;
@@ -110,7 +104,7 @@ bool CFolderCheckCtrl::CollectFixedDrives(FolderSearchCallback callback, OwnerWi
     if (!known && platform_.GetDriveType(root) == platform::kDriveFixed) {
       drives_.emplace_back(root, platform::kDriveFixed);
     }
-    if (Report(callback, window, Format("%sドライブを検索しました。", root))) return false;
+    if (Report(callback, window, FormatText("%sドライブを検索しました。", root))) return false;
   }
   return true;
 }
@@ -127,7 +121,7 @@ bool CFolderCheckCtrl::SearchFolder(const std::string& folder, FolderSearchCallb
       const std::string sub = folder + entry.name + separator;
       ++directoryCounter_;
       if (directoryCounter_ % kFolderMessageEvery == 0 &&
-          Report(callback, window, Format("%sを検索しています。", sub))) {
+          Report(callback, window, FormatText("%sを検索しています。", sub))) {
         return false;
       }
       if (!SearchFolder(sub, callback, window, depth + 1)) return false;

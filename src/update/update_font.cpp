@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "otf/format_text.h"
 #include "otf/checksum.h"
 #include "otf/open_type_manager.h"
 #include "patch/result_codes.h"
@@ -12,13 +13,6 @@
 
 namespace refontis {
 namespace {
-
-std::string Format(const char* pattern, const std::string& argument) {
-  const int n = std::snprintf(nullptr, 0, pattern, argument.c_str());
-  std::string out(static_cast<size_t>(n < 0 ? 0 : n), '\0');
-  std::snprintf(out.data(), out.size() + 1, pattern, argument.c_str());
-  return out;
-}
 
 // The sum of the file's big-endian words over its first length / 4 words; nothing when it
 // cannot be read back whole. Read in pieces: a second copy of a large font in memory would
@@ -122,7 +116,7 @@ int COpenTypeManager::UpdateFont(const std::string& path, uint32_t versionKey,
       result = kUpdateCopyFailed;
     } else {
       (void)ReportProgress(progress, ownerWindow, (index + 1) * 100 / count, 100,
-                           Format("%sの改訂をしています。", path).c_str(),
+                           FormatText("%sの改訂をしています。", path).c_str(),
                            "テンポラリフォルダからファイルをコピーしています。");
       const auto sum = ReadBackSum(platform_, path);
       result =
