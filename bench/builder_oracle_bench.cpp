@@ -61,10 +61,10 @@ int main(int argc, char** argv) {
   }
   std::vector<std::pair<std::string, std::string>> jobs;
   for (int k = 3; k < argc; ++k) {
-    const std::string spec = argv[k];
-    const size_t colon = spec.find(':');
-    jobs.emplace_back(PadTag(spec.substr(0, colon)),
-                      PadTag(colon == std::string::npos ? spec : spec.substr(colon + 1)));
+    const std::string plan = argv[k];
+    const size_t colon = plan.find(':');
+    jobs.emplace_back(PadTag(plan.substr(0, colon)),
+                      PadTag(colon == std::string::npos ? plan : plan.substr(colon + 1)));
   }
   if (jobs.empty()) {
     for (const auto& table : oldFont.tables) {

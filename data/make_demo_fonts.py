@@ -229,14 +229,14 @@ def draw_glyph(pen, rows, style, fill, cell_w, cell_h, left):
                 poly([(x0 + t, y0 + t), (x0 + t, y1 - t), (x1 - t, y1 - t), (x1 - t, y0 + t)])
 
 
-def build_font(spec, revised):
-    style = spec["style"]
-    fill, weight_class = WEIGHTS[spec["weight"]]
-    changes = spec["changes"] if revised else {}
+def build_font(plan, revised):
+    style = plan["style"]
+    fill, weight_class = WEIGHTS[plan["weight"]]
+    changes = plan["changes"] if revised else {}
     # Each font has a cell of its own, so no two fonts draw alike.
-    cell_w = 96 + 4 * (spec["index"] % 6) + (8 if style == "mono" else 0)
+    cell_w = 96 + 4 * (plan["index"] % 6) + (8 if style == "mono" else 0)
     cell_h = 100
-    side = 40 + 2 * (spec["index"] % 5)
+    side = 40 + 2 * (plan["index"] % 5)
     advance = 5 * cell_w + 2 * side
     upm = 1000
 
@@ -273,8 +273,8 @@ def build_font(spec, revised):
         charstrings[name] = pen.getCharString()
         metrics[name] = (width, lsb)
 
-    fb.setupCFF(spec["ps_name"], {"FullName": spec["full_name"], "FamilyName": spec["family"],
-                                  "Weight": spec["weight"]}, charstrings,
+    fb.setupCFF(plan["ps_name"], {"FullName": plan["full_name"], "FamilyName": plan["family"],
+                                  "Weight": plan["weight"]}, charstrings,
                 {"BlueValues": [-10, 0, 700, 710], "StdVW": round(cell_w * fill),
                  "StdHW": round(cell_h * fill)})
     for name, (width, lsb) in metrics.items():
@@ -289,23 +289,23 @@ def build_font(spec, revised):
     unique_year = "2026" if "name" in changes else "2025"
     names = {
         0: "Copyright (c) %s Refontis demo data. Not a real typeface." % year,
-        1: spec["family"],
-        2: "Bold" if spec["weight"] == "Bold" else "Regular",
-        3: "RFTS: %s: %s" % (spec["full_name"], unique_year),
-        4: spec["full_name"],
+        1: plan["family"],
+        2: "Bold" if plan["weight"] == "Bold" else "Regular",
+        3: "RFTS: %s: %s" % (plan["full_name"], unique_year),
+        4: plan["full_name"],
         5: "Version " + revision,
-        6: spec["ps_name"],
-        13: spec["licence"],
+        6: plan["ps_name"],
+        13: plan["licence"],
     }
-    if spec["weight"] not in ("Regular", "Bold"):
-        names[1] = spec["family"] + " " + spec["weight"]
+    if plan["weight"] not in ("Regular", "Bold"):
+        names[1] = plan["family"] + " " + plan["weight"]
     fb.setupNameTable({})
     name_table = fb.font["name"]
     for name_id, text in names.items():
         name_table.setName(text, name_id, 1, 0, 0)
         name_table.setName(text, name_id, 3, 1, 0x409)
 
-    bold = spec["weight"] == "Bold"
+    bold = plan["weight"] == "Bold"
     fb.setupOS2(version=4, usWeightClass=weight_class, achVendID="RFTS", fsType=0,
                 fsSelection=0x20 if bold else 0x40, sTypoAscender=880, sTypoDescender=-120,
                 sTypoLineGap=0, usWinAscent=880, usWinDescent=120, sxHeight=500,
@@ -337,24 +337,24 @@ def gsub_features(change):
     return text + salt
 
 
-def check_font(spec, data, revised):
+def check_font(plan, data, revised):
     """Checks what the updater relies on, in the saved bytes."""
     font = TTFont(io.BytesIO(data))
-    assert font.sfntVersion == "OTTO", spec["stem"]
+    assert font.sfntVersion == "OTTO", plan["stem"]
     tags = set(font.keys()) - {"GlyphOrder"}
-    assert tags <= PERMITTED_TABLES, (spec["stem"], tags - PERMITTED_TABLES)
+    assert tags <= PERMITTED_TABLES, (plan["stem"], tags - PERMITTED_TABLES)
     assert abs(font["head"].fontRevision - (1.001 if revised else 1.0)) < 1e-4
     # The fifth record of the name table as stored must be the Macintosh full name.
     raw = font.reader["name"]
     count, string_offset = struct.unpack(">HH", raw[2:6])
-    assert count >= 10, spec["stem"]
+    assert count >= 10, plan["stem"]
     platform, encoding, language, name_id, length, offset = struct.unpack(
         ">6H", raw[6 + 4 * 12:6 + 5 * 12])
-    assert (platform, encoding, language, name_id) == (1, 0, 0, 4), spec["stem"]
+    assert (platform, encoding, language, name_id) == (1, 0, 0, 4), plan["stem"]
     full = raw[string_offset + offset:string_offset + offset + length]
-    assert full == spec["full_name"].encode("ascii") and len(full) <= 32, spec["stem"]
+    assert full == plan["full_name"].encode("ascii") and len(full) <= 32, plan["stem"]
     records = {(r.platformID, r.nameID) for r in font["name"].names}
-    assert (1, 13) in records and (3, 13) in records, spec["stem"]
+    assert (1, 13) in records and (3, 13) in records, plan["stem"]
     return font
 
 
@@ -363,8 +363,8 @@ def compare(old, new):
     return sorted(t for t in old.reader.keys() if old.reader[t] != new.reader[t])
 
 
-def check_stems(specs):
-    stems = [s["stem"] for s in specs]
+def check_stems(plans):
+    stems = [s["stem"] for s in plans]
     assert len(set(stems)) == len(stems) == 22
     for stem in stems:
         assert 17 <= len(stem) <= 28 and stem.isascii(), stem
@@ -373,9 +373,9 @@ def check_stems(specs):
             # A file named b + suffix must not fit a's name (search: length difference 0, 2, 3).
             if a != b and b.startswith(a):
                 assert len(b) - len(a) not in (0, 2, 3), (a, b)
-    names = [s["full_name"] for s in specs]
+    names = [s["full_name"] for s in plans]
     assert len(set(names)) == len(names)
-    assert len({s["product_code"] for s in specs}) == 22
+    assert len({s["product_code"] for s in plans}) == 22
 
 
 def write(path, data):
@@ -393,49 +393,49 @@ def title_lines():
     return lines
 
 
-def write_config(specs):
-    lines = ["[UPDATE_FONT]", "MAXNUM=%d" % len(specs)]
-    for n, spec in enumerate(specs, 1):
-        lines.append("FONT_PAFILE%d=%s.pa" % (n, spec["stem"]))
+def write_config(plans):
+    lines = ["[UPDATE_FONT]", "MAXNUM=%d" % len(plans)]
+    for n, plan in enumerate(plans, 1):
+        lines.append("FONT_PAFILE%d=%s.pa" % (n, plan["stem"]))
         lines.append("FONT_RESNUM%d=%d" % (n, 2000 + n))
     titles = title_lines()
     assert len(titles) == 13
     lines += ["", "[UPDATE_STARTDLG_STRING]",
               "MAIN_TEXTTITLE=Refontis デモフォントシリーズ（OpenType）%d書体を改訂版に更新します。"
-              % len(specs),
+              % len(plans),
               "MAXNUM=%d" % len(titles)]
     lines += ["FONT_TEXTTITLE%d=%s" % (i, t) for i, t in enumerate(titles, 1)]
     text = "\r\n".join(lines) + "\r\n"
     write(os.path.join(HERE, "config", "refontis.ini"), text.encode("cp932"))
     write(os.path.join(HERE, "config", "product_codes.txt"),
-          "".join("%05d\n" % s["product_code"] for s in specs).encode("ascii"))
+          "".join("%05d\n" % s["product_code"] for s in plans).encode("ascii"))
 
 
-def write_resource_list(specs):
+def write_resource_list(plans):
     lines = ["# The updater's embedded resources: TYPE ID PATH, one a line. PATH is relative to",
              "# data/ (data:) or to this folder's build directory (build:). Written by",
              "# make_demo_fonts.py.", "INIFILE 2000 data:config/refontis.ini"]
     lines += ["FONT_PA %d build:patches/%s.pa" % (2001 + i, s["stem"])
-              for i, s in enumerate(specs)]
+              for i, s in enumerate(plans)]
     write(os.path.join(HERE, "resources.list"), ("\n".join(lines) + "\n").encode("ascii"))
 
 
 def main():
-    specs = fonts()
-    check_stems(specs)
-    for spec in specs:
-        old_bytes = build_font(spec, revised=False)
-        new_bytes = build_font(spec, revised=True)
-        old = check_font(spec, old_bytes, revised=False)
-        new = check_font(spec, new_bytes, revised=True)
-        write(os.path.join(HERE, "fonts", "old", spec["stem"] + ".old.otf"), old_bytes)
-        write(os.path.join(HERE, "fonts", "new", spec["stem"] + ".new.otf"), new_bytes)
+    plans = fonts()
+    check_stems(plans)
+    for plan in plans:
+        old_bytes = build_font(plan, revised=False)
+        new_bytes = build_font(plan, revised=True)
+        old = check_font(plan, old_bytes, revised=False)
+        new = check_font(plan, new_bytes, revised=True)
+        write(os.path.join(HERE, "fonts", "old", plan["stem"] + ".old.otf"), old_bytes)
+        write(os.path.join(HERE, "fonts", "new", plan["stem"] + ".new.otf"), new_bytes)
         if "-v" in sys.argv:
-            print("%-30s %5d %5d  %s  %s" % (spec["stem"], len(old_bytes), len(new_bytes),
+            print("%-30s %5d %5d  %s  %s" % (plan["stem"], len(old_bytes), len(new_bytes),
                                             ",".join(compare(old, new)),
                                             hashlib.sha256(new_bytes).hexdigest()[:12]))
-    write_config(specs)
-    write_resource_list(specs)
+    write_config(plans)
+    write_resource_list(plans)
 
 
 if __name__ == "__main__":

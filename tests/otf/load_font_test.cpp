@@ -159,11 +159,11 @@ TEST_F(LoadFontTest, EveryPermittedTableLoadsAndFindTableMatchesExactly) {
   const char* const permitted[] = {"BASE", "CFF ", "GPOS", "GSUB", "OS/2", "VORG",
                                    "cmap", "head", "hhea", "hmtx", "maxp", "name",
                                    "post", "vhea", "vmtx", "EBDT", "EBLC"};
-  std::vector<test::TableSpec> specs;
-  for (const char* tag : permitted) specs.push_back({tag, Bytes(6, static_cast<uint8_t>(tag[0]))});
-  specs.push_back({"name", Bytes(4, 9)});  // a second "name": FindTable gives the first
-  ASSERT_EQ(Load(test::BuildFont(specs)), 0);
-  ASSERT_EQ(font.tables.size(), specs.size());
+  std::vector<test::TableSpec> plans;
+  for (const char* tag : permitted) plans.push_back({tag, Bytes(6, static_cast<uint8_t>(tag[0]))});
+  plans.push_back({"name", Bytes(4, 9)});  // a second "name": FindTable gives the first
+  ASSERT_EQ(Load(test::BuildFont(plans)), 0);
+  ASSERT_EQ(font.tables.size(), plans.size());
   for (const char* tag : permitted) {
     const CTagObject* found = font.FindTable(tag);
     ASSERT_NE(found, nullptr) << tag;
@@ -301,9 +301,9 @@ TEST_F(LoadFontTest, TablesByOffsetAscendAndEqualOffsetsKeepDirectoryOrder) {
                               "EBDT", "OS/2", "VORG", "head", "hhea", "GSUB",
                               "maxp", "name", "post", "vhea", "EBLC"};
   constexpr size_t n = std::size(tags);
-  std::vector<test::TableSpec> specs;
-  for (size_t i = 0; i < n; ++i) specs.push_back({tags[i], Bytes(8, static_cast<uint8_t>(i))});
-  Bytes bytes = test::BuildFont(specs);
+  std::vector<test::TableSpec> plans;
+  for (size_t i = 0; i < n; ++i) plans.push_back({tags[i], Bytes(8, static_cast<uint8_t>(i))});
+  Bytes bytes = test::BuildFont(plans);
   // Point every record at one of four tables, chosen so that groups interleave in the directory.
   const size_t targets[] = {9, 2, 16, 5};
   std::vector<uint32_t> offsets;

@@ -145,13 +145,13 @@ struct Rig {
 TEST(FontRebuild, LiteralPatchGivesRevisedFontWithTheOldLicenceTexts) {
   const std::vector<TableSpec> newTables = NewTables();
   const Bytes newFont = test::BuildFont(newTables);
-  PatchSpec spec = test::WholeLiteralPatch(newFont);
+  PatchSpec plan = test::WholeLiteralPatch(newFont);
   // A stale checkSumAdjustment in the patch: the rebuild must compute its own.
-  test::PutU32(spec.records[2].difference->literals[0].bytes, 8, 0x12345678);
+  test::PutU32(plan.records[2].difference->literals[0].bytes, 8, 0x12345678);
 
   Rig rig(test::BuildFont(OldTables()));
   ASSERT_TRUE(rig.loaded);
-  ASSERT_EQ(rig.Rebuild(test::BuildPatch(spec)), 0);
+  ASSERT_EQ(rig.Rebuild(test::BuildPatch(plan)), 0);
 
   const Bytes expected = test::BuildFont(
       WithName(newTables, Carried(NewNames(), test::Text(kOldMac), test::Utf16be(kOldWin))));
@@ -169,7 +169,7 @@ TEST(FontRebuild, PatchWithoutDifferenceAreasPlacesOldTablesAtPatchOffsets) {
   const std::vector<TableSpec> old = OldTables();
   const std::vector<TableSpec> reversed(old.rbegin(), old.rend());
   const Bytes layout = test::BuildFont(reversed);
-  const PatchSpec spec = test::CarryOverPatch(layout);
+  const PatchSpec plan = test::CarryOverPatch(layout);
 
   Rig rig(test::BuildFont(OldTables()));
   ASSERT_TRUE(rig.loaded);
@@ -180,7 +180,7 @@ TEST(FontRebuild, PatchWithoutDifferenceAreasPlacesOldTablesAtPatchOffsets) {
   rig.font.macName13.resize(255, 0);
   rig.font.winName13 = win;
   rig.font.winName13.resize(255, 0);
-  ASSERT_EQ(rig.Rebuild(test::BuildPatch(spec)), 0);
+  ASSERT_EQ(rig.Rebuild(test::BuildPatch(plan)), 0);
 
   const auto names = Carried(test::TypicalNameRecords(kFullName, kOldMac, kOldWin), mac, win);
   const Bytes expected = test::BuildFont(WithName(reversed, names));
@@ -196,14 +196,14 @@ TEST(FontRebuild, NameTableWithoutLicenceRecordsKeepsItsBytesButGetsItsChecksum)
   while (test::BuildNameTable(names).size() % 4 != 1) names[0].text.push_back('x');
   const std::vector<TableSpec> newTables = NewTables(names);
   const Bytes newFont = test::BuildFont(newTables);
-  PatchSpec spec = test::WholeLiteralPatch(newFont);
+  PatchSpec plan = test::WholeLiteralPatch(newFont);
   // One byte into the name table's padding: it counts in the table's first checksum, but the
   // image keeps its padding zero, so the directory must carry a recomputed checksum.
-  spec.records[3].difference->literals[0].bytes.push_back(0xEE);
+  plan.records[3].difference->literals[0].bytes.push_back(0xEE);
 
   Rig rig(test::BuildFont(OldTables()));
   ASSERT_TRUE(rig.loaded);
-  ASSERT_EQ(rig.Rebuild(test::BuildPatch(spec)), 0);
+  ASSERT_EQ(rig.Rebuild(test::BuildPatch(plan)), 0);
   EXPECT_EQ(rig.Output(), newFont);
 }
 
@@ -570,9 +570,9 @@ TEST(FontRebuild, RefusesBadPatchesBeforeWritingAnything) {
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.what);
-    PatchSpec spec = test::WholeLiteralPatch(newFont);
-    c.edit(spec);
-    Bytes bytes = test::BuildPatch(spec);
+    PatchSpec plan = test::WholeLiteralPatch(newFont);
+    c.edit(plan);
+    Bytes bytes = test::BuildPatch(plan);
     c.bytesEdit(bytes);
     Rig rig(oldFont);
     ASSERT_TRUE(rig.loaded);

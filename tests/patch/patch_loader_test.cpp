@@ -22,16 +22,16 @@ constexpr int kId = 2001;
 
 // Two records: "head" without a difference area, "name" with one copy and one literal block.
 PatchSpec TwoRecordPatch() {
-  PatchSpec spec;
-  spec.fontName = test::Text("Fixture Full Name");
-  spec.fontRevision = 0x00012345;
-  spec.newFileSize = 4000;
-  spec.revisionDate = 0x00000000DD965E00ull;
+  PatchSpec plan;
+  plan.fontName = test::Text("Fixture Full Name");
+  plan.fontRevision = 0x00012345;
+  plan.newFileSize = 4000;
+  plan.revisionDate = 0x00000000DD965E00ull;
   RecordSpec head{"head", 1, 0, 54, 1000, std::nullopt, std::nullopt};
   RecordSpec name{"name", 0, 1, 300, 1056, std::nullopt, std::nullopt};
   name.difference = DifferenceSpec{{{10, 20, 30}}, {{0, test::Text("literal"), std::nullopt}}};
-  spec.records = {head, name};
-  return spec;
+  plan.records = {head, name};
+  return plan;
 }
 
 class PatchLoaderTest : public ::testing::Test {
@@ -46,12 +46,12 @@ class PatchLoaderTest : public ::testing::Test {
 };
 
 TEST_F(PatchLoaderTest, DecodesHeaderRecordsAndBlocks) {
-  const PatchSpec spec = TwoRecordPatch();
-  const Bytes bytes = test::BuildPatch(spec);
+  const PatchSpec plan = TwoRecordPatch();
+  const Bytes bytes = test::BuildPatch(plan);
   ASSERT_TRUE(Load(bytes));
 
   EXPECT_EQ(0, std::memcmp(patch.magic.data(), "QLTP", 4));
-  Bytes name = spec.fontName;
+  Bytes name = plan.fontName;
   name.resize(32, 0);
   EXPECT_EQ(Bytes(patch.fontName.begin(), patch.fontName.end()), name);
   EXPECT_EQ(patch.fontRevision, 0x00012345u);
@@ -97,18 +97,18 @@ TEST_F(PatchLoaderTest, DecodesHeaderRecordsAndBlocks) {
 }
 
 TEST_F(PatchLoaderTest, FindsTheFirstOfRecordsSharingAnIndexOrTag) {
-  PatchSpec spec = TwoRecordPatch();
-  spec.records[1].tag = "head";
-  spec.records[1].directoryIndex = 1;
-  ASSERT_TRUE(Load(test::BuildPatch(spec)));
+  PatchSpec plan = TwoRecordPatch();
+  plan.records[1].tag = "head";
+  plan.records[1].directoryIndex = 1;
+  ASSERT_TRUE(Load(test::BuildPatch(plan)));
   EXPECT_EQ(patch.FindRecordByIndex(1), patch.records[0].get());
   EXPECT_EQ(patch.FindRecordByTag("head"), patch.records[0].get());
 }
 
 TEST_F(PatchLoaderTest, LoadsPatchWithoutTables) {
-  PatchSpec spec;
-  spec.newFileSize = 12;
-  const Bytes bytes = test::BuildPatch(spec);
+  PatchSpec plan;
+  plan.newFileSize = 12;
+  const Bytes bytes = test::BuildPatch(plan);
   ASSERT_EQ(bytes.size(), 53u);
   ASSERT_TRUE(Load(bytes));
   EXPECT_EQ(patch.tableCount, 0);
@@ -131,10 +131,10 @@ TEST_F(PatchLoaderTest, BlockShapesThatLoad) {
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.what);
-    PatchSpec spec;
-    spec.records = {{"CFF ", 0, 0, 40, 12, c.difference, std::nullopt}};
+    PatchSpec plan;
+    plan.records = {{"CFF ", 0, 0, 40, 12, c.difference, std::nullopt}};
     test::FakePlatform fresh;
-    fresh.resources.AddCopy(kPatchResourceType, kId, test::BuildPatch(spec));
+    fresh.resources.AddCopy(kPatchResourceType, kId, test::BuildPatch(plan));
     CMakeSabunData loaded(fresh);
     ASSERT_TRUE(loaded.LoadFromResource(kId));
     const CSabunTagObject& r = *loaded.records.at(0);
@@ -151,10 +151,10 @@ TEST_F(PatchLoaderTest, BlockShapesThatLoad) {
 
 TEST_F(PatchLoaderTest, DifferenceOffsetMustLieInsideThePatch) {
   // The smallest area (both counts 0, 8 bytes) as the very end of the patch loads.
-  PatchSpec spec;
-  spec.records = {{"CFF ", 0, 0, 40, 12, DifferenceSpec{}, std::nullopt}};
-  const Bytes bytes = test::BuildPatch(spec);
-  ASSERT_EQ(test::DifferenceOffsetOf(spec, 0), bytes.size() - 8);
+  PatchSpec plan;
+  plan.records = {{"CFF ", 0, 0, 40, 12, DifferenceSpec{}, std::nullopt}};
+  const Bytes bytes = test::BuildPatch(plan);
+  ASSERT_EQ(test::DifferenceOffsetOf(plan, 0), bytes.size() - 8);
   {
     test::FakePlatform p;
     p.resources.AddCopy(kPatchResourceType, kId, bytes);
@@ -165,9 +165,9 @@ TEST_F(PatchLoaderTest, DifferenceOffsetMustLieInsideThePatch) {
   for (const uint32_t offset : {uint32_t(bytes.size()), uint32_t(bytes.size() - 1),
                                 uint32_t(bytes.size() + 100), 0xFFFFFFFFu}) {
     SCOPED_TRACE(offset);
-    spec.records[0].differenceOffset = offset;
+    plan.records[0].differenceOffset = offset;
     test::FakePlatform p;
-    p.resources.AddCopy(kPatchResourceType, kId, test::BuildPatch(spec));
+    p.resources.AddCopy(kPatchResourceType, kId, test::BuildPatch(plan));
     CMakeSabunData loaded(p);
     EXPECT_FALSE(loaded.LoadFromResource(kId));
   }
@@ -230,9 +230,9 @@ TEST_F(PatchLoaderTest, RefusesPatchesThatRunPastTheirEnd) {
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.what);
-    PatchSpec spec = TwoRecordPatch();
-    Bytes bytes = test::BuildPatch(spec);
-    c.mutate(spec, bytes);
+    PatchSpec plan = TwoRecordPatch();
+    Bytes bytes = test::BuildPatch(plan);
+    c.mutate(plan, bytes);
     test::FakePlatform p;
     p.resources.AddCopy(kPatchResourceType, kId, bytes);
     p.files["/p.pa"] = bytes;
@@ -264,9 +264,9 @@ TEST_F(PatchLoaderTest, LoadFromFileGivesTheSameAsTheResource) {
 }
 
 TEST_F(PatchLoaderTest, BadMagicIsRefusedByHeaderReadersButStillLoads) {
-  PatchSpec spec = TwoRecordPatch();
-  spec.magic = "QLTp";
-  const Bytes bytes = test::BuildPatch(spec);
+  PatchSpec plan = TwoRecordPatch();
+  plan.magic = "QLTp";
+  const Bytes bytes = test::BuildPatch(plan);
   platform.resources.AddCopy(kPatchResourceType, kId, bytes);
   platform.files["/p.pa"] = bytes;
   PatchFontName name{};
@@ -279,11 +279,11 @@ TEST_F(PatchLoaderTest, BadMagicIsRefusedByHeaderReadersButStillLoads) {
 }
 
 TEST_F(PatchLoaderTest, HeaderReadersGiveNameAndRevisionAndKeepNothing) {
-  PatchSpec spec = TwoRecordPatch();
+  PatchSpec plan = TwoRecordPatch();
   const Bytes full32 = test::Text("ABCDEFGHIJKLMNOPQRSTUVWXYZ012345");
   ASSERT_EQ(full32.size(), 32u);
-  spec.fontName = full32;
-  const Bytes bytes = test::BuildPatch(spec);
+  plan.fontName = full32;
+  const Bytes bytes = test::BuildPatch(plan);
   platform.resources.AddCopy(kPatchResourceType, kId, bytes);
   platform.files["/p.pa"] = bytes;
   for (const bool fromFile : {false, true}) {

@@ -63,9 +63,9 @@ class TableApplyTest : public ::testing::Test {
   }
 
   // Loads a one-record patch and gives its record.
-  const CSabunTagObject& Record(const RecordSpec& spec) {
+  const CSabunTagObject& Record(const RecordSpec& plan) {
     test::PatchSpec patchSpec;
-    patchSpec.records = {spec};
+    patchSpec.records = {plan};
     auto loaded = std::make_unique<CMakeSabunData>(platform);
     EXPECT_TRUE(loaded->LoadFromBytes(test::BuildPatch(patchSpec)));
     patches.push_back(std::move(loaded));

@@ -29,10 +29,10 @@ Bytes EncodeDifference(const DifferenceSpec& d) {
   return out;
 }
 
-std::vector<uint32_t> AreaOffsets(const PatchSpec& spec) {
+std::vector<uint32_t> AreaOffsets(const PatchSpec& plan) {
   std::vector<uint32_t> offsets;
-  uint32_t at = static_cast<uint32_t>(53 + 18 * spec.records.size());
-  for (const auto& r : spec.records) {
+  uint32_t at = static_cast<uint32_t>(53 + 18 * plan.records.size());
+  for (const auto& r : plan.records) {
     if (r.difference) {
       offsets.push_back(at);
       at += static_cast<uint32_t>(EncodeDifference(*r.difference).size());
@@ -57,23 +57,23 @@ std::vector<uint8_t> PhysicalOrder(const std::vector<DirectoryEntry>& entries) {
 
 }  // namespace
 
-Bytes BuildPatch(const PatchSpec& spec) {
-  if (spec.magic.size() != 4 || spec.fontName.size() > 32) {
+Bytes BuildPatch(const PatchSpec& plan) {
+  if (plan.magic.size() != 4 || plan.fontName.size() > 32) {
     throw std::invalid_argument("magic must have 4 bytes and the font name at most 32");
   }
-  Bytes out(spec.magic.begin(), spec.magic.end());
-  Bytes name = spec.fontName;
+  Bytes out(plan.magic.begin(), plan.magic.end());
+  Bytes name = plan.fontName;
   name.resize(32, 0);
   out.insert(out.end(), name.begin(), name.end());
-  AppendU32(out, spec.fontRevision);
-  AppendU32(out, spec.newFileSize);
-  out.push_back(spec.tableCount.value_or(static_cast<uint8_t>(spec.records.size())));
-  AppendU32(out, static_cast<uint32_t>(spec.revisionDate >> 32));
-  AppendU32(out, static_cast<uint32_t>(spec.revisionDate));
+  AppendU32(out, plan.fontRevision);
+  AppendU32(out, plan.newFileSize);
+  out.push_back(plan.tableCount.value_or(static_cast<uint8_t>(plan.records.size())));
+  AppendU32(out, static_cast<uint32_t>(plan.revisionDate >> 32));
+  AppendU32(out, static_cast<uint32_t>(plan.revisionDate));
 
-  const std::vector<uint32_t> offsets = AreaOffsets(spec);
-  for (size_t i = 0; i < spec.records.size(); ++i) {
-    const RecordSpec& r = spec.records[i];
+  const std::vector<uint32_t> offsets = AreaOffsets(plan);
+  for (size_t i = 0; i < plan.records.size(); ++i) {
+    const RecordSpec& r = plan.records[i];
     if (r.tag.size() != 4) throw std::invalid_argument("tag must have 4 characters");
     out.insert(out.end(), r.tag.begin(), r.tag.end());
     out.push_back(r.directoryIndex);
@@ -82,16 +82,16 @@ Bytes BuildPatch(const PatchSpec& spec) {
     AppendU32(out, r.length);
     AppendU32(out, r.offset);
   }
-  for (const auto& r : spec.records) {
+  for (const auto& r : plan.records) {
     if (!r.difference) continue;
     const Bytes area = EncodeDifference(*r.difference);
     out.insert(out.end(), area.begin(), area.end());
   }
-  out.insert(out.end(), spec.trailing.begin(), spec.trailing.end());
+  out.insert(out.end(), plan.trailing.begin(), plan.trailing.end());
   return out;
 }
 
-uint32_t DifferenceOffsetOf(const PatchSpec& spec, size_t i) { return AreaOffsets(spec).at(i); }
+uint32_t DifferenceOffsetOf(const PatchSpec& plan, size_t i) { return AreaOffsets(plan).at(i); }
 
 std::vector<DirectoryEntry> ReadDirectory(const Bytes& font) {
   std::vector<DirectoryEntry> entries;
@@ -108,9 +108,9 @@ std::vector<DirectoryEntry> ReadDirectory(const Bytes& font) {
 PatchSpec CarryOverPatch(const Bytes& newFont) {
   const auto entries = ReadDirectory(newFont);
   const auto order = PhysicalOrder(entries);
-  PatchSpec spec;
-  spec.fontName = Text("Fixture Full Name");
-  spec.newFileSize = static_cast<uint32_t>(newFont.size());
+  PatchSpec plan;
+  plan.fontName = Text("Fixture Full Name");
+  plan.newFileSize = static_cast<uint32_t>(newFont.size());
   for (size_t i = 0; i < entries.size(); ++i) {
     RecordSpec r;
     r.tag = entries[i].tag;
@@ -118,18 +118,18 @@ PatchSpec CarryOverPatch(const Bytes& newFont) {
     r.physicalOrder = order[i];
     r.length = entries[i].length;
     r.offset = entries[i].offset;
-    spec.records.push_back(r);
+    plan.records.push_back(r);
   }
-  return spec;
+  return plan;
 }
 
 PatchSpec WholeLiteralPatch(const Bytes& newFont) {
-  PatchSpec spec = CarryOverPatch(newFont);
-  for (auto& r : spec.records) {
+  PatchSpec plan = CarryOverPatch(newFont);
+  for (auto& r : plan.records) {
     const auto begin = newFont.begin() + static_cast<std::ptrdiff_t>(r.offset);
     r.difference = DifferenceSpec{{}, {{0, Bytes(begin, begin + r.length), std::nullopt}}};
   }
-  return spec;
+  return plan;
 }
 
 }  // namespace refontis::test

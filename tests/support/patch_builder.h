@@ -53,10 +53,10 @@ struct PatchSpec {
 };
 
 // Header, records, then the difference areas back to back in record order.
-Bytes BuildPatch(const PatchSpec& spec);
+Bytes BuildPatch(const PatchSpec& plan);
 
 // Where the difference area of record i starts in BuildPatch's output (0 when it has none).
-uint32_t DifferenceOffsetOf(const PatchSpec& spec, size_t i);
+uint32_t DifferenceOffsetOf(const PatchSpec& plan, size_t i);
 
 // One directory entry of a font, read by the test side.
 struct DirectoryEntry {

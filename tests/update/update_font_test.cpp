@@ -397,10 +397,10 @@ TEST_F(UpdateFontTest, ARevisedFontWithoutHeadEndsWithNine) {
                                          kFullName, kOldLicence, kOldLicence))}});
   };
   installed = headless(0);
-  test::PatchSpec spec = test::WholeLiteralPatch(headless(1));
-  spec.fontName = test::Text(kFullName);
-  spec.fontRevision = kRevision;
-  Prepare(test::BuildPatch(spec));
+  test::PatchSpec plan = test::WholeLiteralPatch(headless(1));
+  plan.fontName = test::Text(kFullName);
+  plan.fontRevision = kRevision;
+  Prepare(test::BuildPatch(plan));
 
   EXPECT_EQ(Run(), 9);
   ExpectInstalledIntactAndNoTempLeft();

@@ -19,14 +19,14 @@ int main(int argc, char** argv) {
   }
   std::vector<refontis::tools::RcResource> resources;
   for (int i = 3; i < argc; ++i) {
-    const std::string spec = argv[i];
-    const size_t a = spec.find('|'), b = spec.find('|', a + 1);
+    const std::string plan = argv[i];
+    const size_t a = plan.find('|'), b = plan.find('|', a + 1);
     if (a == std::string::npos || b == std::string::npos) {
       std::fprintf(stderr, "refontis-make-rc: '%s' is not TYPE|ID|PATH\n", argv[i]);
       return 1;
     }
-    resources.push_back({spec.substr(0, a), std::stoi(spec.substr(a + 1, b - a - 1)),
-                         spec.substr(b + 1)});
+    resources.push_back({plan.substr(0, a), std::stoi(plan.substr(a + 1, b - a - 1)),
+                         plan.substr(b + 1)});
   }
   refontis::tools::WriteResourceScript(std::cout, resources, argv[1], argv[2]);
   return 0;
