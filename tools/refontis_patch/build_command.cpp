@@ -175,7 +175,7 @@ int RebuildInMemory(COpenTypeManager& oldFont, const std::string& oldPath,
 }
 
 // Why a patch cannot rebuild its own old font, before trying: tables only the new font has,
-// changed unselected tables that would not fit the record's new length.
+// changed unselected tables that would not fit the new table's place.
 int ReportUnapplicable(const COpenTypeManager& oldFont, const COpenTypeManager& newFont) {
   int problems = 0;
   for (const auto& table : newFont.tables) {
@@ -186,7 +186,11 @@ int ReportUnapplicable(const COpenTypeManager& oldFont, const COpenTypeManager& 
       continue;
     }
     const auto* entry = CUpdateInfoCtrl::Instance().Find(table->tagText);
-    if (entry != nullptr && entry->flag == 0 && RoundUp4(old->length) > RoundUp4(table->length)) {
+    // The old table goes into a buffer sized from the new length, at the new table's place.
+    const bool tooLong = RoundUp4(old->length) > RoundUp4(table->length) ||
+                         uint64_t{table->offset} + old->length >
+                             static_cast<uint64_t>(newFont.fileLength);
+    if (entry != nullptr && entry->flag == 0 && tooLong) {
       std::printf("  %-4s  kept old (flag 0) but longer than the new table: cannot be applied\n",
                   table->tagText);
       ++problems;
