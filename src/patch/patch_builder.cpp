@@ -102,10 +102,11 @@ bool CMakeSabunData::MakeSabun(const std::string& outPath, BuilderProgressCallba
     if (entry == nullptr) return false;
 
     auto record = std::make_unique<CSabunTagObject>();
-    if (TablesEqual(oldTable, *newTable) || entry->flag == 0) {
-      const CTagObject& placed = entry->flag == 0 && !TablesEqual(oldTable, *newTable)
-                                     ? oldTable
-                                     : *newTable;
+    const bool unchanged = TablesEqual(oldTable, *newTable);
+    if (unchanged || entry->flag == 0) {
+      // An unchanged table is placed as the new font has it; a changed one kept by flag 0
+      // takes the old table's length and offset.
+      const CTagObject& placed = unchanged ? *newTable : oldTable;
       record->SetFromNewTable(*newTable);
       record->hasDifference = false;
       record->length = placed.length;

@@ -22,7 +22,6 @@ bool Win32Platform::IsAdministrator() {
   PSID admins = nullptr;
   PSECURITY_DESCRIPTOR descriptor = nullptr;
   PACL acl = nullptr;
-  bool checked = false;
   if (AllocateAndInitializeSid(&ntAuthority, 2, SECURITY_BUILTIN_DOMAIN_RID,
                                DOMAIN_ALIAS_RID_ADMINS, 0, 0, 0, 0, 0, 0, &admins)) {
     descriptor = LocalAlloc(LPTR, SECURITY_DESCRIPTOR_MIN_LENGTH);
@@ -44,14 +43,12 @@ bool Win32Platform::IsAdministrator() {
         if (AccessCheck(descriptor, token, 1, &mapping,
                         reinterpret_cast<PPRIVILEGE_SET>(privileges), &privilegesLength, &granted,
                         &status)) {
-          checked = true;
           result = status;
         }
       }
     }
   }
   RevertToSelf();  // also after a failed check: the thread must not keep impersonating
-  (void)checked;
   if (acl != nullptr) LocalFree(acl);
   if (descriptor != nullptr) LocalFree(descriptor);
   if (admins != nullptr) FreeSid(admins);
