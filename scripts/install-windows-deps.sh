@@ -1,19 +1,9 @@
 #!/usr/bin/env bash
 # Installs, without prompts, what the Windows build and its tests under Wine need.
 set -euo pipefail
-packages=(g++-mingw-w64-i686 googletest wine wine32:i386 wine64 xvfb xdotool imagemagick locales
-          fonts-noto-cjk)
-missing=()
-for p in "${packages[@]}"; do
-  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
-done
-if ((${#missing[@]})); then
-  echo "Installing: ${missing[*]}"
-  export DEBIAN_FRONTEND=noninteractive
-  dpkg --add-architecture i386
-  apt-get update -qq
-  apt-get install -y -qq --no-install-recommends "${missing[@]}"
-fi
+"$(dirname "$0")/apt-install-missing.sh" --i386 \
+  g++-mingw-w64-i686 googletest wine wine32:i386 wine64 xvfb xdotool imagemagick locales \
+  fonts-noto-cjk
 # Wine reports code page 932 only under a generated Japanese locale.
 if ! locale -a 2>/dev/null | grep -qi '^ja_JP.utf8$'; then
   sed -i 's/^# *\(ja_JP.UTF-8 UTF-8\)/\1/' /etc/locale.gen
